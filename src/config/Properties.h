@@ -1,0 +1,151 @@
+// The complete launch configuration of one run: what the launcher knows of itself, every value of
+// the configuration file, the VM options and main arguments, the heap figures, the class path and
+// library path, and the chosen VM.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "jvm/JVM.h"
+
+class PropertyFileEntry;
+
+class Properties {
+public:
+    Properties();  // determines the executable's and the operating system's bitness
+    virtual ~Properties() = default;
+    Properties(const Properties&) = default;
+    Properties& operator=(const Properties&) = default;
+
+    // Filling at start, in this order.
+    void setFullPathAndNameOfExe(const std::wstring& path);  // also derives the home folder
+    void setCallerDir(const std::wstring& dir);
+    void setNumberOfCommandLineArguments(std::uint32_t count);
+    void setCommandLineArgument(const std::wstring& argument, std::uint32_t index);
+    // Reads and applies the configuration file; reports its own failures.
+    void load();
+
+    // Setters of the configuration keys.
+    void addJavaSystemProperty(const std::wstring& option);
+    void setMainClass(const std::wstring& value);
+    void setJavaBundle(const std::wstring& value);
+    void setBinJvmDir(const std::wstring& value);
+    void setJvmPath(const std::wstring& value);
+    void setJavaHomePath(const std::wstring& value);
+    void setMinJavaVersion(const std::wstring& value);
+    void setMaxJavaVersion(const std::wstring& value);
+    void setTrapConsoleCtrl(const std::wstring& value);
+    void setDebugFile(const std::wstring& value);
+    void setWorkingDir(const std::wstring& value);
+    void setServiceName(const std::wstring& value);
+    void setServiceDisplayName(const std::wstring& value);
+    void setServiceDescription(const std::wstring& value);
+    void setServiceOptionInstall(const std::wstring& value);
+    void setServiceOptionUninstall(const std::wstring& value);
+    void setMainArgument(const PropertyFileEntry& entry);
+    void setSplash(const std::wstring& value);
+    void setErrorDefaultText(const std::wstring& value);
+    void setErrorShowDetail(const std::wstring& value);
+    void setFoundJvm(std::shared_ptr<const JVM> jvm);
+
+    // Heap sizing.
+    void setMemoryCheckLimits(const std::wstring& value);
+    void setMemoryMaxAvailablePercent(const std::wstring& value);
+    void setMemoryMaxTotalPercent(const std::wstring& value);
+    void setMemoryInitAvailablePercent(const std::wstring& value);
+    void setMemoryInitTotalPercent(const std::wstring& value);
+    void setMemoryMaxUpperLimit(const std::wstring& value);
+    void setMemoryMaxLowerLimit(const std::wstring& value);
+    void setMemoryInitUpperLimit(const std::wstring& value);
+    void setMemoryInitLowerLimit(const std::wstring& value);
+    // Appends "-Xmx<kb>k" and "-Xms<kb>k" (each only when not 0) to the VM options.
+    void computeMemoryOptions();
+
+    // Class path, library path and the process-id option.
+    void addJarsToClasspath(std::wstring directory, bool recursive);
+    void addLibraryPathDirectories(std::wstring directory, bool recursive);
+    void setSyspropProcessId(const std::wstring& value);
+    static bool isJvmOption(const std::wstring& text);
+    static bool isClasspathOption(const std::wstring& text);
+    static bool isLibraryPathOption(const std::wstring& text);
+
+    // Tests of the VM choice settings.
+    bool isBinJvmDirRequired() const;
+    bool isJavaBundlePreferred() const;
+    bool isJavaBundleRequired() const;
+    bool meetsMinJavaVersion(const std::wstring& version) const;
+    bool meetsMaxJavaVersion(const std::wstring& version) const;
+
+    // Readers.
+    const std::wstring& getExeBitness() const { return m_exeBitness; }
+    const std::wstring& getOperatingSystemBitness() const { return m_operatingSystemBitness; }
+    const std::wstring& getFullPathAndNameOfExe() const { return m_fullPathAndNameOfExe; }
+    const std::wstring& getSelfHomePath() const { return m_selfHomePath; }
+    const std::wstring& getCallerDir() const { return m_callerDir; }
+    const std::shared_ptr<const JVM>& getFoundJvm() const { return m_foundJvm; }
+    const std::wstring& getCustomJavaHomePath() const { return m_customJavaHomePath; }
+    const std::wstring& getCustomJvmPath() const { return m_customJvmPath; }
+    const std::wstring& getCustomBinJvmDir() const { return m_customBinJvmDir; }
+    const std::wstring& getJavaBundle() const { return m_javaBundlePreference; }
+    const std::wstring& getMinJavaVersion() const { return m_minJavaVersion; }
+    const std::wstring& getMaxJavaVersion() const { return m_maxJavaVersion; }
+    // The main class in slash form; converts the stored field the first time.
+    const std::wstring& getMainClass();
+    // The non-empty main arguments in index order.
+    std::vector<std::wstring> getMainArguments() const;
+    bool isTrapConsoleCtrl() const;
+    bool isMemoryCheckLimits() const { return m_memoryCheckLimits; }
+    const std::wstring& getDebugFile() const { return m_debugFile; }
+    const std::wstring& getWorkingDir() const { return m_workingDir; }
+    const std::wstring& getSplash() const { return m_splashFile; }
+    const std::wstring& getServiceName() const { return m_serviceName; }
+    std::vector<std::wstring>& getJavaSystemProperties() { return m_javaSystemProperties; }
+    const std::vector<std::wstring>& getJavaSystemProperties() const { return m_javaSystemProperties; }
+    const std::wstring& getJarsInClasspath() const { return m_jarsInClasspath; }
+    const std::wstring& getLibraryPath() const { return m_libraryPath; }
+    std::uint32_t getMemoryMax() const { return m_memoryMax; }
+    std::uint32_t getMemoryInit() const { return m_memoryInit; }
+
+    // The one-line debug dump.
+    std::wstring toString() const;
+
+private:
+    std::wstring m_exeBitness;
+    std::wstring m_operatingSystemBitness;
+    std::wstring m_fullPathAndNameOfExe;
+    std::wstring m_selfHomePath;
+    std::wstring m_customJavaHomePath;
+    std::wstring m_mainClass;
+    std::wstring m_customJvmPath;
+    std::wstring m_customBinJvmDir;
+    std::wstring m_javaBundlePreference;
+    std::wstring m_errorDefaultText;
+    bool m_errorShowDetail = true;
+    std::vector<std::wstring> m_javaSystemProperties;
+    std::vector<std::wstring> m_commandLineArguments;
+    std::wstring m_minJavaVersion;
+    std::wstring m_maxJavaVersion;
+    std::wstring m_trapConsoleCtrl;
+    std::wstring m_jarsInClasspath;
+    std::shared_ptr<const JVM> m_foundJvm;  // shared by every copy; lives until the process ends
+    std::wstring m_debugFile;
+    std::wstring m_libraryPath;
+    std::wstring m_workingDir;
+    std::wstring m_callerDir;
+    std::wstring m_serviceName;
+    std::wstring m_serviceDisplayName;
+    std::wstring m_serviceDescription;
+    std::wstring m_serviceOptionInstall;
+    std::wstring m_serviceOptionUninstall;
+    std::uint32_t m_numberOfCommandLineArguments = 0;
+    bool m_memoryCheckLimits = false;
+    std::uint32_t m_memoryMax = 0;
+    std::uint32_t m_memoryMaxUpperLimit = 2147483647;
+    std::uint32_t m_memoryMaxLowerLimit = 0;
+    std::uint32_t m_memoryInit = 0;
+    std::uint32_t m_memoryInitUpperLimit = 2147483647;
+    std::uint32_t m_memoryInitLowerLimit = 0;
+    std::wstring m_splashFile;
+};

@@ -1,0 +1,63 @@
+// One candidate Java VM: where its VM library lies, the Java home it belongs to, runtime or
+// development kit, client or server, its version and whether it meets the configured constraints.
+#pragma once
+
+#include <string>
+
+class JVM {
+public:
+    const std::wstring& getJavaBundle() const { return m_javaBundle; }
+    void setJavaBundle(const std::wstring& bundle) { m_javaBundle = bundle; }
+    const std::wstring& getBinJvmDir() const { return m_binJvmDir; }
+    void setBinJvmDir(const std::wstring& type) { m_binJvmDir = type; }
+    const std::wstring& getVersion() const { return m_version; }
+    void setVersion(const std::wstring& version) { m_version = version; }
+    const std::wstring& getComparableVersion() const { return m_comparableVersion; }
+    void setComparableVersion(const std::wstring& version) { m_comparableVersion = version; }
+    const std::wstring& getJvmPath() const { return m_jvmPath; }
+    void setJvmPath(const std::wstring& path) { m_jvmPath = path; }
+    const std::wstring& getJavaHomePath() const { return m_javaHomePath; }
+    void setJavaHomePath(const std::wstring& path) { m_javaHomePath = path; }
+    bool isAcceptable() const { return m_acceptable; }
+    void setAcceptable(bool acceptable) { m_acceptable = acceptable; }
+
+    // The folder that holds the VM types, ending in a separator; computed once from the Java home
+    // and the bundle, then cached. Fails when the bundle is neither "jre" nor "sdk".
+    std::wstring getJrePath();
+
+    // The VM library of the VM type `type` ("client" or "server") under this candidate.
+    std::wstring getJvmDllPath(const std::wstring& type);
+
+    // Whether the VM library of the VM type `type` exists.
+    bool jvmDllExists(const std::wstring& type);
+
+    // A new record carrying only the Java home, the bundle and the version.
+    JVM cloneForOtherJvmType() const;
+
+    // Append the bundle ("B<rank>.") and the VM type ("D<rank>.") rank parts to the comparable
+    // version for the configured setting; a "require_" setting the candidate does not meet makes
+    // it unacceptable.
+    void adjustComparableVersionByBundle(const std::wstring& setting);
+    void adjustComparableVersionByBinJvmDir(const std::wstring& setting);
+
+    // The one-line debug description.
+    std::wstring toString() const;
+
+private:
+    std::wstring m_javaBundle;
+    std::wstring m_binJvmDir;
+    std::wstring m_version;
+    std::wstring m_comparableVersion;
+    std::wstring m_jvmPath;
+    std::wstring m_javaHomePath;
+    std::wstring m_jrePath;
+    bool m_acceptable = true;
+};
+
+// The ordering key of a version text: four components, each padded with zeros to three
+// characters and followed by ".".
+std::wstring getComparableVersion(const std::wstring& version);
+
+// True when comparable version `a` orders below `b` (code unit by code unit, as unsigned 16-bit
+// values; a prefix orders first).
+bool isLowerComparable(const std::wstring& a, const std::wstring& b);

@@ -1,0 +1,59 @@
+// The one error report through which every failure ends the process, and the handlers with which
+// operations turn failures into reports.
+#pragma once
+
+#include <string>
+#include <utility>
+
+// A failure: a wide message for the user. Thrown by any operation, reported unchanged by the
+// nearest operation that catches it.
+struct LaunchError {
+    std::wstring message;
+};
+
+// Shows the default error text, a blank and `message` (or the default text alone when detail is
+// off) under the executable's path, then ends the process with exit code 1.
+[[noreturn]] void showErrorAndExit(const std::wstring& message);
+
+// Shows the default error text alone, then ends the process with exit code 1.
+[[noreturn]] void showDefaultErrorAndExit();
+
+// Set while the configuration file is applied; a report made before uses the built-in values
+// ("Error in Java launcher." with detail on).
+void setDefaultErrorText(const std::wstring& text);
+void setShowErrorDetail(bool show);
+
+// Runs `body`; a thrown LaunchError is reported unchanged, any other failure with `fixedText`.
+template <class Body>
+auto reportFailures(const wchar_t* fixedText, Body&& body) -> decltype(body()) {
+    try {
+        return std::forward<Body>(body)();
+    } catch (const LaunchError& error) {
+        showErrorAndExit(error.message);
+    } catch (...) {
+        showErrorAndExit(fixedText);
+    }
+}
+
+// Runs `body`; every failure, a LaunchError too, is reported with `fixedText`.
+template <class Body>
+auto reportAnyFailureAs(const wchar_t* fixedText, Body&& body) -> decltype(body()) {
+    try {
+        return std::forward<Body>(body)();
+    } catch (...) {
+        showErrorAndExit(fixedText);
+    }
+}
+
+// Runs `body`; a thrown LaunchError is reported unchanged, any other failure with the default
+// error text alone.
+template <class Body>
+auto reportFailuresWithDefaultText(Body&& body) -> decltype(body()) {
+    try {
+        return std::forward<Body>(body)();
+    } catch (const LaunchError& error) {
+        showErrorAndExit(error.message);
+    } catch (...) {
+        showDefaultErrorAndExit();
+    }
+}

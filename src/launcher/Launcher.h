@@ -1,0 +1,21 @@
+// The launcher's top level: the configuration built from the executable's own path, the start-up
+// folder and the command line, then the launch of the Java program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Properties;
+
+// Runs the whole launch for `arguments` (element 0 is the executable's full path, the rest the
+// command-line arguments in order). Returns 0 after `main` returned and the VM was torn down;
+// never returns after a failure (the error report ends the process).
+int runLauncher(const std::vector<std::wstring>& arguments);
+
+// Builds and loads the one launch configuration.
+Properties createProperties(const std::vector<std::wstring>& arguments);
+
+// Launches the Java program with the launcher's copy of the configuration. A configured service
+// name is refused.
+void launchProgram(Properties& properties);

@@ -1,0 +1,11 @@
+#include "launcher/ReportSink.h"
+
+#include <cstdlib>
+
+#include "platform/ErrorBox.h"
+#include "platform/Process.h"
+
+void endWithErrorReport(const std::wstring& text) {
+    platform::showErrorBox(platform::executablePath(), text);
+    std::exit(1);
+}

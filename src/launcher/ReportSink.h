@@ -1,0 +1,9 @@
+// Where a finished error report goes. The program links the real sink (a message box on Windows,
+// stderr on Linux, then exit code 1); unit tests link one that throws what would have been shown.
+#pragma once
+
+#include <string>
+
+// Shows `text` with the executable's path as caption and ends the process with exit code 1
+// through the runtime's normal exit.
+[[noreturn]] void endWithErrorReport(const std::wstring& text);

@@ -1,0 +1,203 @@
+#include "util/Text.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+bool isTrimmed(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\n';
+}
+
+// White space as the classic locale's ctype sees it, which a stream skips before a number.
+bool isStreamSpace(wchar_t c) {
+    return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
+
+bool isDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
+
+// Appends the run of digits at `pos` to `out`; returns how many there were.
+std::size_t takeDigits(const std::wstring& text, std::size_t& pos, std::string& out) {
+    std::size_t count = 0;
+    for (; pos < text.size() && isDigit(text[pos]); ++pos, ++count) out += static_cast<char>(text[pos]);
+    return count;
+}
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+bool isHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool isLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The code point that starts at `pos` of wide text, whose units are UTF-16 (Windows) or UTF-32
+// (Linux); advances `pos` past it. Lone surrogates and values beyond Unicode become U+FFFD.
+char32_t nextCodePoint(const std::wstring& text, std::size_t& pos) {
+    const auto c = static_cast<char32_t>(text[pos++]);
+    if (isHighSurrogate(c) && pos < text.size() && isLowSurrogate(static_cast<char32_t>(text[pos]))) {
+        const auto low = static_cast<char32_t>(text[pos++]);
+        return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+    }
+    if (isHighSurrogate(c) || isLowSurrogate(c) || c > 0x10FFFF) return kReplacement;
+    return c;
+}
+
+void appendWide(std::wstring& out, char32_t c) {
+    if (sizeof(wchar_t) == 2 && c >= 0x10000) {
+        out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+        out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        return;
+    }
+    out += static_cast<wchar_t>(c);
+}
+
+// Decodes one UTF-8 sequence at `pos`; an invalid or overlong sequence gives U+FFFD for its
+// first byte.
+char32_t nextUtf8(const std::string& text, std::size_t& pos) {
+    const auto lead = static_cast<unsigned char>(text[pos++]);
+    if (lead < 0x80) return lead;
+    int extra = lead >= 0xF0 && lead <= 0xF4 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : 0;
+    if (extra == 0 || pos + static_cast<std::size_t>(extra) > text.size()) return kReplacement;
+    char32_t c = lead & (0x3F >> extra);
+    for (int i = 0; i < extra; ++i) {
+        const auto next = static_cast<unsigned char>(text[pos + i]);
+        if ((next & 0xC0) != 0x80) return kReplacement;
+        c = (c << 6) | (next & 0x3F);
+    }
+    static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+    if (c < kSmallest[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return kReplacement;
+    pos += extra;
+    return c;
+}
+
+}  // namespace
+
+void trim(std::wstring& text) {
+    std::size_t end = text.size();
+    while (end > 0 && isTrimmed(text[end - 1])) --end;
+    std::size_t begin = 0;
+    while (begin < end && isTrimmed(text[begin])) ++begin;
+    text = text.substr(begin, end - begin);
+}
+
+bool toBool(std::wstring text) {
+    trim(text);
+    if (text.empty()) return false;
+    const wchar_t first = text[0];
+    return first == L'T' || first == L't' || first == L'Y' || first == L'y';
+}
+
+double toNumber(const std::wstring& text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && isStreamSpace(text[pos])) ++pos;
+    std::string number;
+    if (pos < text.size() && (text[pos] == L'+' || text[pos] == L'-')) number += static_cast<char>(text[pos++]);
+    std::size_t digits = takeDigits(text, pos, number);
+    if (pos < text.size() && text[pos] == L'.') {
+        number += '.';
+        ++pos;
+        digits += takeDigits(text, pos, number);
+    }
+    if (digits == 0) return -1;
+    // A stream takes an exponent marker and its sign even when no digit follows, and then fails.
+    if (pos < text.size() && (text[pos] == L'e' || text[pos] == L'E')) {
+        number += 'e';
+        ++pos;
+        if (pos < text.size() && (text[pos] == L'+' || text[pos] == L'-')) number += static_cast<char>(text[pos++]);
+        if (takeDigits(text, pos, number) == 0) return -1;
+    }
+    errno = 0;
+    const double value = std::strtod(number.c_str(), nullptr);
+    if (errno == ERANGE && std::isinf(value)) return -1;
+    return value;
+}
+
+std::string toUtf8(const std::wstring& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) appendUtf8(out, nextCodePoint(text, pos));
+    return out;
+}
+
+std::wstring fromUtf8(const std::string& text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) appendWide(out, nextUtf8(text, pos));
+    return out;
+}
+
+std::u16string toUtf16(const std::wstring& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t c = nextCodePoint(text, pos);
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return out;
+}
+
+void replaceAll(std::wstring& text, wchar_t from, wchar_t to) {
+    for (wchar_t& c : text) {
+        if (c == from) c = to;
+    }
+}
+
+std::wstring toLowerAscii(std::wstring text) {
+    for (wchar_t& c : text) {
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return text;
+}
+
+std::wstring toUpperAscii(std::wstring text) {
+    for (wchar_t& c : text) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    return text;
+}
+
+bool startsWith(const std::wstring& text, const std::wstring& prefix) {
+    return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool endsWith(const std::wstring& text, const std::wstring& suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::wstring toDecimal(std::uint64_t value) {
+    std::wstring digits;
+    do {
+        digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + value % 10));
+        value /= 10;
+    } while (value != 0);
+    return digits;
+}

@@ -1,0 +1,42 @@
+// Text helpers shared by the whole launcher. All text inside is wide; it is converted only at the
+// edges.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Removes, in place, every leading and trailing space, horizontal tab and line feed. Carriage
+// returns and other white space stay.
+void trim(std::wstring& text);
+
+// True when the trimmed text begins with 'T', 't', 'Y' or 'y'.
+bool toBool(std::wstring text);
+
+// Reads a decimal floating-point number from the start of `text` as a wide input stream extracts
+// a double in the classic locale: leading white space skipped, an optional sign, digits with an
+// optional fraction and exponent, the rest ignored. No hexadecimal, infinity or NaN. -1 when the
+// text does not start with a number (or the number overflows a double).
+double toNumber(const std::wstring& text);
+
+// NUL-terminated UTF-8 (a lone surrogate becomes U+FFFD).
+std::string toUtf8(const std::wstring& text);
+
+// Wide text from UTF-8 (invalid bytes become U+FFFD).
+std::wstring fromUtf8(const std::string& text);
+
+// UTF-16 code units of `text`, for the Java VM's strings.
+std::u16string toUtf16(const std::wstring& text);
+
+// Replaces, in place, every `from` by `to`.
+void replaceAll(std::wstring& text, wchar_t from, wchar_t to);
+
+// A copy with the ASCII letters A to Z lower-cased (upper-cased); other characters stay.
+std::wstring toLowerAscii(std::wstring text);
+std::wstring toUpperAscii(std::wstring text);
+
+// True when `text` begins (ends) with `prefix` (`suffix`), compared exactly.
+bool startsWith(const std::wstring& text, const std::wstring& prefix);
+bool endsWith(const std::wstring& text, const std::wstring& suffix);
+
+// The decimal digits of `value`, without grouping or leading zeros.
+std::wstring toDecimal(std::uint64_t value);

@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "util/Text.h"
+
+namespace {
+
+TEST(Trim, RemovesOnlySpacesTabsAndLineFeedsAtBothEnds) {
+    const struct {
+        std::wstring text;
+        std::wstring trimmed;
+    } cases[] = {
+        {L"  a b \t", L"a b"},
+        {L"\n\ta\n", L"a"},
+        {L"\ra\r", L"\ra\r"},
+        {L"\u00a0a", L"\u00a0a"},
+        {L" \t\n ", L""},
+        {L"", L""},
+        {L"x", L"x"},
+    };
+    for (const auto& c : cases) {
+        std::wstring text = c.text;
+        trim(text);
+        EXPECT_EQ(toUtf8(text), toUtf8(c.trimmed)) << toUtf8(c.text);
+    }
+}
+
+TEST(ToBool, IsTrueOnlyForTextsBeginningWithTOrY) {
+    const struct {
+        std::wstring text;
+        bool value;
+    } cases[] = {
+        {L"true", true}, {L"Yes", true}, {L"  y  ", true}, {L"T", true}, {L"tx", true},
+        {L"1", false},   {L"on", false}, {L"", false},      {L" ", false}, {L"false", false},
+        {L"\ry", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(toBool(c.text), c.value) << toUtf8(c.text);
+}
+
+TEST(ToNumber, ReadsTheLeadingNumberAsAStreamExtractsADouble) {
+    const struct {
+        std::wstring text;
+        double value;
+    } cases[] = {
+        {L"50", 50},        {L"12.5", 12.5},  {L"50%", 50},     {L"  \r\n7", 7},   {L"+3", 3},
+        {L"-5", -5},        {L".5", 0.5},     {L"5.", 5},       {L"1e2", 100},     {L"1E+2x", 100},
+        {L"2e-1", 0.2},     {L"0x10", 0},     {L"1.2.3", 1.2},  {L"007", 7},       {L"abc", -1},
+        {L"", -1},          {L".", -1},       {L"-", -1},       {L"1e", -1},       {L"1e+", -1},
+        {L"inf", -1},       {L"nan", -1},     {L"1e999", -1},   {L"\u00a05", -1},
+    };
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(toNumber(c.text), c.value) << toUtf8(c.text);
+}
+
+TEST(Utf8, EncodesAndDecodesEveryPlane) {
+    const std::wstring text = L"a\u00e9\u20ac" + std::wstring(sizeof(wchar_t) == 2 ? L"\xD83D\xDE00" : L"\U0001F600");
+    const std::string utf8 = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
+    EXPECT_EQ(toUtf8(text), utf8);
+    EXPECT_EQ(fromUtf8(utf8), text);
+    EXPECT_EQ(toUtf16(text), u"a\u00e9\u20ac\U0001F600");
+}
+
+TEST(Utf8, ReplacesWhatCannotBeConverted) {
+    EXPECT_EQ(toUtf8(std::wstring(1, static_cast<wchar_t>(0xD800)) + L"x"), "\xEF\xBF\xBDx");
+    EXPECT_EQ(fromUtf8("\xC0\xAFx"), L"\uFFFD\uFFFDx");
+    EXPECT_EQ(fromUtf8("\xE2\x82"), L"\uFFFD\uFFFD");
+}
+
+TEST(AsciiCase, ChangesOnlyAsciiLetters) {
+    EXPECT_EQ(toLowerAscii(L"C:\\Java\\JRE\u00c9"), L"c:\\java\\jre\u00c9");
+    EXPECT_EQ(toUpperAscii(L".exe\u00e9"), L".EXE\u00e9");
+}
+
+TEST(Affixes, CompareExactly) {
+    EXPECT_TRUE(startsWith(L"-Djava.class.path=a", L"-Djava.class.path"));
+    EXPECT_FALSE(startsWith(L"-Djava", L"-Djava.class.path"));
+    EXPECT_FALSE(startsWith(L"-DJava.class.path", L"-Djava.class.path"));
+    EXPECT_TRUE(endsWith(L"a.jar", L".jar"));
+    EXPECT_FALSE(endsWith(L"jar", L".jar"));
+}
+
+TEST(ToDecimal, WritesPlainDigits) {
+    EXPECT_EQ(toDecimal(0), L"0");
+    EXPECT_EQ(toDecimal(2147483647), L"2147483647");
+    EXPECT_EQ(toDecimal(18446744073709551615ull), L"18446744073709551615");
+}
+
+TEST(ReplaceAll, ReplacesEveryOccurrence) {
+    std::wstring name = L"com.acme.Main";
+    replaceAll(name, L'.', L'/');
+    EXPECT_EQ(name, L"com/acme/Main");
+}
+
+}  // namespace
