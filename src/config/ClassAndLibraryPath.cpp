@@ -1,0 +1,140 @@
+// The class path and the library path: jar files and library folders collected from configured
+// directories, their merging into the VM options, the process-id option and the option tests.
+#include "config/ClassAndLibraryPath.h"
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "config/Properties.h"
+#include "launcher/ErrorReport.h"
+#include "platform/Files.h"
+#include "platform/PathConventions.h"
+#include "platform/Process.h"
+#include "util/Text.h"
+
+namespace {
+
+constexpr wchar_t kClasspathOption[] = L"-Djava.class.path";
+constexpr wchar_t kLibraryPathOption[] = L"-Djava.library.path";
+
+// The directories being listed, from the configured one down to the current one. A directory met
+// again below itself (through a link, a junction or another reparse point) is not entered again,
+// so that a loop in the file system cannot make a scan endless.
+using ScanPath = std::vector<platform::FileIdentity>;
+using Visit = std::function<void(const platform::DirectoryEntry&)>;
+
+void appendSeparatorIfMissing(std::wstring& directory) {
+    if (directory.empty() || directory.back() != platform::kPathSeparator) directory += platform::kPathSeparator;
+}
+
+void appendListEntry(std::wstring& list, const std::wstring& entry) {
+    list += platform::kPathListSeparator;
+    list += entry;
+}
+
+bool isSubdirectory(const platform::DirectoryEntry& entry) {
+    return entry.isDirectory && entry.name != L"." && entry.name != L"..";
+}
+
+// A file whose name is more than ".jar" and ends in ".jar" in any case of its ASCII letters.
+bool isJarFile(const platform::DirectoryEntry& entry) {
+    const std::wstring& name = entry.name;
+    return !entry.isDirectory && name.size() >= 5 && toLowerAscii(name.substr(name.size() - 4)) == L".jar";
+}
+
+// Lists `directory` (ending in a separator) unless it is already being listed further up. A
+// directory whose identity cannot be read is listed all the same; the listing decides.
+void listUnlessOnScanPath(ScanPath& scanPath, const std::wstring& directory, const Visit& visit) {
+    const std::optional<platform::FileIdentity> identity = platform::directoryIdentity(directory);
+    if (!identity) {
+        platform::listDirectory(directory, visit);
+        return;
+    }
+    if (std::find(scanPath.begin(), scanPath.end(), *identity) != scanPath.end()) return;
+    scanPath.push_back(*identity);
+    platform::listDirectory(directory, visit);
+    scanPath.pop_back();
+}
+
+// Appends the jar files of `directory` to `jars`, with recursion those of its subdirectories at
+// the point where each is listed. Each level reports its own failures, so the innermost reports.
+void addJars(std::wstring& jars, std::wstring directory, bool recursive, ScanPath& scanPath) {
+    reportFailures(L"Error adding jars to classpath.", [&] {
+        // An empty value names no folder; with a separator added it would name the root.
+        if (directory.empty()) return;
+        appendSeparatorIfMissing(directory);
+        listUnlessOnScanPath(scanPath, directory, [&](const platform::DirectoryEntry& entry) {
+            if (isJarFile(entry)) {
+                appendListEntry(jars, directory + entry.name);
+            } else if (recursive && isSubdirectory(entry)) {
+                addJars(jars, directory + entry.name, true, scanPath);
+            }
+        });
+    });
+}
+
+// Appends `directory`, existing or not, to `libraryPath`, with recursion followed by its
+// subdirectories in pre-order. Each level reports its own failures, so the innermost reports.
+void addLibraryDirectories(std::wstring& libraryPath, std::wstring directory, bool recursive, ScanPath& scanPath) {
+    reportFailures(L"Error adding directories to java.library.path.", [&] {
+        appendListEntry(libraryPath, directory);
+        // An empty value names no folder; with a separator added it would name the root.
+        if (!recursive || directory.empty()) return;
+        appendSeparatorIfMissing(directory);
+        listUnlessOnScanPath(scanPath, directory, [&](const platform::DirectoryEntry& entry) {
+            if (isSubdirectory(entry)) addLibraryDirectories(libraryPath, directory + entry.name, true, scanPath);
+        });
+    });
+}
+
+}  // namespace
+
+void Properties::addJarsToClasspath(std::wstring directory, bool recursive) {
+    ScanPath scanPath;
+    addJars(m_jarsInClasspath, std::move(directory), recursive, scanPath);
+}
+
+void Properties::addLibraryPathDirectories(std::wstring directory, bool recursive) {
+    ScanPath scanPath;
+    addLibraryDirectories(m_libraryPath, std::move(directory), recursive, scanPath);
+}
+
+void Properties::setSyspropProcessId(const std::wstring& value) {
+    if (toBool(value)) m_javaSystemProperties.push_back(L"-Dprocess.id=" + toDecimal(platform::processId()));
+}
+
+bool Properties::isJvmOption(const std::wstring& text) {
+    return !text.empty() && text[0] == L'-';
+}
+
+bool Properties::isClasspathOption(const std::wstring& text) {
+    return startsWith(text, kClasspathOption);
+}
+
+bool Properties::isLibraryPathOption(const std::wstring& text) {
+    return startsWith(text, kLibraryPathOption);
+}
+
+void completePathOptions(Properties& properties) {
+    std::vector<std::wstring>& options = properties.getJavaSystemProperties();
+    const std::wstring& jars = properties.getJarsInClasspath();
+    const std::wstring& libraryPath = properties.getLibraryPath();
+    bool sawClasspathOption = false;
+    bool sawLibraryPathOption = false;
+    // Every matching option is extended, not only the first. Both texts begin with a list
+    // separator, so they continue a user's list and give a new option an empty first entry.
+    for (std::wstring& option : options) {
+        if (Properties::isClasspathOption(option)) {
+            option += jars;
+            sawClasspathOption = true;
+        } else if (Properties::isLibraryPathOption(option)) {
+            option += libraryPath;
+            sawLibraryPathOption = true;
+        }
+    }
+    if (!sawClasspathOption && !jars.empty()) options.push_back(std::wstring(kClasspathOption) + L"=" + jars);
+    if (!sawLibraryPathOption && !libraryPath.empty()) options.push_back(std::wstring(kLibraryPathOption) + L"=" + libraryPath);
+}

@@ -1,0 +1,199 @@
+// The configuration model: what the launcher knows of itself, the plain key setters, the main
+// arguments and the one-line debug dump. Heap sizing, the class and library paths and the tests
+// of the VM choice settings live in files of their own.
+#include "config/Properties.h"
+
+#include <initializer_list>
+#include <utility>
+
+#include "config/PropertiesFile.h"
+#include "config/PropertyFileEntry.h"
+#include "launcher/ErrorReport.h"
+#include "platform/PathConventions.h"
+#include "platform/Process.h"
+#include "util/Files.h"
+#include "util/Text.h"
+
+namespace {
+
+// The lower-cased word; a bare short form ("jre", "client") stands for its "require_" form.
+std::wstring normaliseWord(const std::wstring& value, std::initializer_list<const wchar_t*> shortForms) {
+    std::wstring word = toLowerAscii(value);
+    for (const wchar_t* shortForm : shortForms) {
+        if (word == shortForm) return L"require_" + word;
+    }
+    return word;
+}
+
+void growToHold(std::vector<std::wstring>& list, std::size_t index) {
+    if (list.size() <= index) list.resize(index + 1);
+}
+
+}  // namespace
+
+Properties::Properties()
+    : m_exeBitness(toDecimal(sizeof(void*) * 8)),
+      m_operatingSystemBitness(platform::operatingSystemBitness()) {}
+
+void Properties::setFullPathAndNameOfExe(const std::wstring& path) {
+    m_fullPathAndNameOfExe = path;
+    const std::size_t exeSeparator = path.rfind(platform::kPathSeparator);
+    if (exeSeparator == std::wstring::npos) return;
+    m_selfHomePath = path.substr(0, exeSeparator);
+    // An executable kept in the application's "bin" folder has the application's folder as home.
+    const std::wstring binFolder = std::wstring(1, platform::kPathSeparator) + L"bin";
+    const std::size_t folderSeparator = m_selfHomePath.rfind(platform::kPathSeparator);
+    if (folderSeparator != std::wstring::npos && m_selfHomePath.compare(folderSeparator, std::wstring::npos, binFolder) == 0) {
+        m_selfHomePath.erase(folderSeparator);
+    }
+}
+
+void Properties::setCallerDir(const std::wstring& dir) {
+    m_callerDir = dir;
+}
+
+void Properties::setNumberOfCommandLineArguments(std::uint32_t count) {
+    m_numberOfCommandLineArguments = count;
+}
+
+void Properties::setCommandLineArgument(const std::wstring& argument, std::uint32_t index) {
+    growToHold(m_commandLineArguments, index);
+    m_commandLineArguments[index] = argument;
+}
+
+void Properties::load() {
+    reportFailures(L"Error loading properties.", [this] { PropertiesFile(*this).load(); });
+}
+
+void Properties::addJavaSystemProperty(const std::wstring& option) {
+    m_javaSystemProperties.push_back(option);
+}
+
+void Properties::setMainClass(const std::wstring& value) {
+    m_mainClass = value;
+}
+
+void Properties::setJavaBundle(const std::wstring& value) {
+    m_javaBundlePreference = normaliseWord(value, {L"jre", L"sdk"});
+}
+
+void Properties::setBinJvmDir(const std::wstring& value) {
+    m_customBinJvmDir = normaliseWord(value, {L"client", L"server"});
+}
+
+void Properties::setJvmPath(const std::wstring& value) {
+    if (!fileExists(value)) return;
+    // Lower-casing is harmless only where the file system ignores case.
+    m_customJvmPath = platform::kCaseInsensitivePaths ? toLowerAscii(value) : value;
+}
+
+void Properties::setJavaHomePath(const std::wstring& value) {
+    if (fileExists(value)) m_customJavaHomePath = value;
+}
+
+void Properties::setMinJavaVersion(const std::wstring& value) {
+    m_minJavaVersion = value;
+}
+
+void Properties::setMaxJavaVersion(const std::wstring& value) {
+    m_maxJavaVersion = value;
+}
+
+void Properties::setTrapConsoleCtrl(const std::wstring& value) {
+    m_trapConsoleCtrl = value;
+}
+
+void Properties::setDebugFile(const std::wstring& value) {
+    m_debugFile = value;
+}
+
+void Properties::setWorkingDir(const std::wstring& value) {
+    m_workingDir = value;
+}
+
+void Properties::setServiceName(const std::wstring& value) {
+    m_serviceName = value;
+}
+
+void Properties::setServiceDisplayName(const std::wstring& value) {
+    m_serviceDisplayName = value;
+}
+
+void Properties::setServiceDescription(const std::wstring& value) {
+    m_serviceDescription = value;
+}
+
+void Properties::setServiceOptionInstall(const std::wstring& value) {
+    m_serviceOptionInstall = value;
+}
+
+void Properties::setServiceOptionUninstall(const std::wstring& value) {
+    m_serviceOptionUninstall = value;
+}
+
+void Properties::setMainArgument(const PropertyFileEntry& entry) {
+    // Line numbers start at 1, so configured arguments always follow the command line's.
+    const std::size_t index = std::size_t{m_numberOfCommandLineArguments} + static_cast<std::size_t>(entry.getLineNumber());
+    growToHold(m_commandLineArguments, index);
+    m_commandLineArguments[index] = entry.getValue();
+}
+
+void Properties::setSplash(const std::wstring& value) {
+    m_splashFile = value;
+}
+
+void Properties::setErrorDefaultText(const std::wstring& value) {
+    m_errorDefaultText = value;
+    setDefaultErrorText(value);
+}
+
+void Properties::setErrorShowDetail(const std::wstring& value) {
+    m_errorShowDetail = toBool(value);
+    setShowErrorDetail(m_errorShowDetail);
+}
+
+void Properties::setFoundJvm(std::shared_ptr<const JVM> jvm) {
+    m_foundJvm = std::move(jvm);
+}
+
+const std::wstring& Properties::getMainClass() {
+    replaceAll(m_mainClass, L'.', L'/');
+    return m_mainClass;
+}
+
+std::vector<std::wstring> Properties::getMainArguments() const {
+    std::vector<std::wstring> arguments;
+    for (const std::wstring& argument : m_commandLineArguments) {
+        if (!argument.empty()) arguments.push_back(argument);
+    }
+    return arguments;
+}
+
+bool Properties::isTrapConsoleCtrl() const {
+    return toBool(m_trapConsoleCtrl);
+}
+
+std::wstring Properties::toString() const {
+    std::wstring text = L"m_fullPathAndNameOfExe=" + m_fullPathAndNameOfExe;
+    text += L",m_selfHomePath=" + m_selfHomePath;
+    text += L",m_customJavaHomePath=" + m_customJavaHomePath;
+    text += L",m_customBinJvmDir=" + m_customBinJvmDir;
+    text += L",m_mainClass=" + m_mainClass;
+    text += L",m_customJvmPath=" + m_customJvmPath;
+    text += L",m_minJavaVersion=" + m_minJavaVersion;
+    text += L",m_maxJavaVersion=" + m_maxJavaVersion;
+    text += L",m_trapConsoleCtrl=" + m_trapConsoleCtrl;
+    text += L",m_jarsInClasspath=" + m_jarsInClasspath;
+    text += L",m_libraryPath=" + m_libraryPath;
+    text += L",m_debugFile=" + m_debugFile;
+    text += L",m_callerDir=" + m_callerDir;
+    text += L",m_exeBitness=" + m_exeBitness;
+    text += L",m_operatingSystemBitness=" + m_operatingSystemBitness;
+    for (std::size_t i = 0; i < m_javaSystemProperties.size(); ++i) {
+        text += L",m_javaSystemProperties[" + toDecimal(i) + L"]=" + m_javaSystemProperties[i];
+    }
+    for (std::size_t i = 0; i < m_commandLineArguments.size(); ++i) {
+        text += L",m_commandLineArguments[" + toDecimal(i) + L"]=" + m_commandLineArguments[i];
+    }
+    return text;
+}

@@ -1,0 +1,171 @@
+// Reading the configuration file and applying its keys.
+#include "config/PropertiesFile.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "config/ConfigurationText.h"
+#include "config/Properties.h"
+#include "config/PropertiesCustom.h"
+#include "config/PropertyValueVariables.h"
+#include "jvm/JVMSelector.h"
+#include "launcher/ErrorReport.h"
+#include "platform/Files.h"
+#include "util/Text.h"
+
+namespace {
+
+// Keys whose value goes unchanged to one setter.
+using TextSetter = void (Properties::*)(const std::wstring&);
+struct TextKey {
+    const wchar_t* name;
+    TextSetter set;
+};
+const TextKey kTextKeys[] = {
+    {L"wexal.main.class", &Properties::setMainClass},
+    {L"wexal.java.bundle", &Properties::setJavaBundle},
+    {L"wexal.bin.jvm.dir", &Properties::setBinJvmDir},
+    {L"wexal.jvm.path", &Properties::setJvmPath},
+    {L"wexal.java.home.path", &Properties::setJavaHomePath},
+    {L"wexal.min.java.version", &Properties::setMinJavaVersion},
+    {L"wexal.max.java.version", &Properties::setMaxJavaVersion},
+    {L"wexal.memory.max.available.percent", &Properties::setMemoryMaxAvailablePercent},
+    {L"wexal.memory.max.total.percent", &Properties::setMemoryMaxTotalPercent},
+    {L"wexal.memory.max.upper.limit", &Properties::setMemoryMaxUpperLimit},
+    {L"wexal.memory.max.lower.limit", &Properties::setMemoryMaxLowerLimit},
+    {L"wexal.memory.init.available.percent", &Properties::setMemoryInitAvailablePercent},
+    {L"wexal.memory.init.total.percent", &Properties::setMemoryInitTotalPercent},
+    {L"wexal.memory.init.upper.limit", &Properties::setMemoryInitUpperLimit},
+    {L"wexal.memory.init.lower.limit", &Properties::setMemoryInitLowerLimit},
+    {L"wexal.memory.check.limits", &Properties::setMemoryCheckLimits},
+    {L"wexal.sysprop.process.id", &Properties::setSyspropProcessId},
+    {L"wexal.splash", &Properties::setSplash},
+    {L"wexal.trap.console.ctrl", &Properties::setTrapConsoleCtrl},
+    {L"wexal.working.dir", &Properties::setWorkingDir},
+    {L"wexal.debug.file", &Properties::setDebugFile},
+    {L"wexal.error.default.text", &Properties::setErrorDefaultText},
+    {L"wexal.error.show.detail", &Properties::setErrorShowDetail},
+    {L"wexal.service.name", &Properties::setServiceName},
+    {L"wexal.service.display.name", &Properties::setServiceDisplayName},
+    {L"wexal.service.description", &Properties::setServiceDescription},
+    {L"wexal.service.option.install", &Properties::setServiceOptionInstall},
+    {L"wexal.service.option.uninstall", &Properties::setServiceOptionUninstall},
+};
+
+// Keys that add a folder to the class path or the library path.
+using DirectoryAdder = void (Properties::*)(std::wstring, bool);
+struct DirectoryKey {
+    const wchar_t* name;
+    DirectoryAdder add;
+    bool recursive;
+};
+const DirectoryKey kDirectoryKeys[] = {
+    {L"wexal.classpath.jars.dir", &Properties::addJarsToClasspath, false},
+    {L"wexal.classpath.jars.dir.recursive", &Properties::addJarsToClasspath, true},
+    {L"wexal.library.path.dir", &Properties::addLibraryPathDirectories, false},
+    {L"wexal.library.path.dir.recursive", &Properties::addLibraryPathDirectories, true},
+};
+
+const wchar_t kMainArgumentKey[] = L"wexal.main.argument";
+
+// Applies the key `name`; a name that is no key is ignored.
+void applyKey(Properties& properties, const std::wstring& name, const std::wstring& value, PropertyFileEntry& entry) {
+    if (name == kMainArgumentKey) {
+        entry.setValue(value);
+        properties.setMainArgument(entry);
+        return;
+    }
+    for (const TextKey& key : kTextKeys) {
+        if (name == key.name) {
+            (properties.*key.set)(value);
+            return;
+        }
+    }
+    for (const DirectoryKey& key : kDirectoryKeys) {
+        if (name == key.name) {
+            (properties.*key.add)(value, key.recursive);
+            return;
+        }
+    }
+}
+
+// The passes in which entries are applied, in their order; the JVM choice runs between
+// OtherVariables and LauncherLate.
+enum class Pass { LauncherPlain, LauncherVariables, OtherPlain, OtherVariables, LauncherLate, OtherLate };
+
+Pass passOf(const std::wstring& rawText, const PropertiesCustom& custom, const PropertyValueVariables& variables) {
+    const bool launcher = custom.isCustom(rawText);
+    if (variables.containsLateVariables(rawText)) return launcher ? Pass::LauncherLate : Pass::OtherLate;
+    if (variables.containsVariables(rawText)) return launcher ? Pass::LauncherVariables : Pass::OtherVariables;
+    return launcher ? Pass::LauncherPlain : Pass::OtherPlain;
+}
+
+void chooseJvm(Properties& properties) {
+    JVMSelector selector(properties);
+    properties.setFoundJvm(std::make_shared<const JVM>(selector.getMostAppropriateJvm()));
+}
+
+std::wstring configurationFileNameFor(const std::wstring& exePath) {
+    // The last "." of the whole path, so a dotted folder and an extension-less name get ".lap" appended.
+    const std::size_t dot = exePath.rfind(L'.');
+    if (dot != std::wstring::npos && toUpperAscii(exePath.substr(dot)) == L".EXE") return exePath.substr(0, dot) + L".lap";
+    return exePath + L".lap";
+}
+
+}  // namespace
+
+std::wstring PropertiesFile::getConfigurationFileName() {
+    m_configurationFileName = reportFailures(L"Error getting configuration file name.", [this] {
+        return configurationFileNameFor(m_properties.getFullPathAndNameOfExe());
+    });
+    return m_configurationFileName;
+}
+
+void PropertiesFile::load() {
+    const std::wstring fileName = getConfigurationFileName();
+    std::vector<PropertyFileEntry> entries = reportFailures(L"Error loading properties from configuration file.", [&fileName] {
+        const std::optional<std::string> bytes = platform::readFileBytes(fileName);
+        if (!bytes) throw LaunchError{L"Could not open file " + fileName};
+        return readEntries(decodeTextMode(*bytes), fileName);
+    });
+    applyEntries(entries);
+}
+
+void PropertiesFile::applyEntries(std::vector<PropertyFileEntry>& entries) {
+    reportFailures(L"Error loading properties from configuration file.", [&] {
+        const PropertiesCustom custom;
+        const PropertyValueVariables variables(m_properties);
+        // Classified on the raw texts, before any entry is expanded.
+        std::vector<Pass> passes;
+        for (const PropertyFileEntry& entry : entries) passes.push_back(passOf(entry.getLine(), custom, variables));
+        const auto apply = [&](Pass pass) {
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                if (passes[i] == pass) processProperty(entries[i]);
+            }
+        };
+        apply(Pass::LauncherPlain);
+        apply(Pass::LauncherVariables);
+        apply(Pass::OtherPlain);
+        apply(Pass::OtherVariables);
+        chooseJvm(m_properties);
+        apply(Pass::LauncherLate);
+        apply(Pass::OtherLate);
+    });
+}
+
+void PropertiesFile::processProperty(PropertyFileEntry& entry) {
+    reportFailures(L"Error processing property.", [&] {
+        // The whole text is expanded, so a variable may produce the key or the leading "-".
+        const std::wstring& text = PropertyValueVariables(m_properties).resolveVariables(entry.getLine());
+        std::wstring name = parsePropertyName(text);
+        std::wstring value = parsePropertyValue(text);
+        trim(name);
+        trim(value);
+        if (Properties::isJvmOption(text)) {
+            m_properties.addJavaSystemProperty(text);
+            return;
+        }
+        applyKey(m_properties, name, value, entry);
+    });
+}

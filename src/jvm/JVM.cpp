@@ -1,0 +1,149 @@
+// One candidate Java VM: its paths, its rank parts and its debug description; and the comparable
+// version that orders candidates.
+#include "jvm/JVM.h"
+
+#include <optional>
+#include <vector>
+
+#include "jvm/VmLayout.h"
+#include "launcher/ErrorReport.h"
+#include "util/Files.h"
+#include "util/Text.h"
+
+namespace {
+
+// One preference setting and the two words of the candidate field it ranks. Its words lie on a
+// scale from "require_<first>" through "prefer_<first>" (or empty) and "prefer_<second>" to
+// "require_<second>"; the further the scale leans towards the candidate's own word, the higher
+// the rank.
+struct RankScale {
+    wchar_t letter;                 // introduces the rank part in the comparable version
+    const wchar_t* first;           // the word an empty setting ranks higher
+    const wchar_t* second;
+    const wchar_t* unsetMessage;    // the candidate's own word is neither of the two
+    const wchar_t* settingMessage;  // the setting is none of the scale's words
+};
+
+const RankScale kBundleScale{L'B', L"jre", L"sdk", L"Java bundle must be set before adjusting comparable version",
+                             L"Desired Java bundle settings are not correct."};
+
+const RankScale kBinJvmDirScale{L'D', L"client", L"server",
+                                L"Bin Jvm Dir must be set before adjusting the comparable version.",
+                                L"Desired JVM settings are not correct."};
+
+// The setting's place on the scale, 0 to 3; empty for a word outside it.
+std::optional<unsigned> scalePosition(const RankScale& scale, const std::wstring& setting) {
+    if (setting == L"require_" + std::wstring(scale.first)) return 0;
+    if (setting.empty() || setting == L"prefer_" + std::wstring(scale.first)) return 1;
+    if (setting == L"prefer_" + std::wstring(scale.second)) return 2;
+    if (setting == L"require_" + std::wstring(scale.second)) return 3;
+    return std::nullopt;
+}
+
+// The rank 0 to 3 of a candidate whose field holds `own` under `setting`; 0 means that a
+// "require_" setting asks for the other word.
+unsigned rankOn(const RankScale& scale, const std::wstring& own, const std::wstring& setting) {
+    const bool ownIsFirst = own == scale.first;
+    if (!ownIsFirst && own != scale.second) throw LaunchError{scale.unsetMessage};
+    const std::optional<unsigned> position = scalePosition(scale, setting);
+    if (!position) throw LaunchError{scale.settingMessage};
+    return ownIsFirst ? 3 - *position : *position;
+}
+
+// The rank part appended to a comparable version: letter, rank, ".".
+std::wstring rankPart(const RankScale& scale, unsigned rank) {
+    return scale.letter + toDecimal(rank) + L".";
+}
+
+// The components of a version text: the runs between "." and "_" separators.
+std::vector<std::wstring> versionComponents(const std::wstring& version) {
+    std::vector<std::wstring> components;
+    std::wstring current;
+    for (const wchar_t c : version) {
+        if (c != L'.' && c != L'_') {
+            current += c;
+            continue;
+        }
+        if (!current.empty()) components.push_back(current);
+        current.clear();
+    }
+    if (!current.empty()) components.push_back(current);
+    return components;
+}
+
+}  // namespace
+
+std::wstring JVM::getJrePath() {
+    return reportFailures(L"Error while getting the JRE path.", [this] {
+        if (!m_jrePath.empty()) return m_jrePath;
+        if (m_javaBundle == L"jre") {
+            m_jrePath = runtimeVmTypesFolder(m_javaHomePath);
+        } else if (m_javaBundle == L"sdk") {
+            m_jrePath = sdkVmTypesFolder(m_javaHomePath);
+        } else {
+            throw LaunchError{L"Java home path must be determined before the JRE path can be determined."};
+        }
+        return m_jrePath;
+    });
+}
+
+std::wstring JVM::getJvmDllPath(const std::wstring& type) {
+    return reportFailures(L"Error while getting the jvm.dll path.", [&] { return vmLibraryPath(getJrePath(), type); });
+}
+
+bool JVM::jvmDllExists(const std::wstring& type) {
+    return reportFailures(L"Error while testing if JVM.DLL exists.", [&] { return fileExists(getJvmDllPath(type)); });
+}
+
+JVM JVM::cloneForOtherJvmType() const {
+    try {
+        JVM other;
+        other.m_javaHomePath = m_javaHomePath;
+        other.m_javaBundle = m_javaBundle;
+        other.m_version = m_version;
+        return other;
+    } catch (...) {
+        showDefaultErrorAndExit();
+    }
+}
+
+void JVM::adjustComparableVersionByBundle(const std::wstring& setting) {
+    reportFailures(L"Error while adjusting the comparable Java version bundle.", [&] {
+        const unsigned rank = rankOn(kBundleScale, m_javaBundle, setting);
+        m_comparableVersion += rankPart(kBundleScale, rank);
+        if (rank == 0) m_acceptable = false;
+    });
+}
+
+void JVM::adjustComparableVersionByBinJvmDir(const std::wstring& setting) {
+    reportFailures(L"Error while adjusting the comparable Java JVM directories.", [&] {
+        const unsigned rank = rankOn(kBinJvmDirScale, m_binJvmDir, setting);
+        m_comparableVersion += rankPart(kBinJvmDirScale, rank);
+        if (rank == 0) m_acceptable = false;
+    });
+}
+
+std::wstring JVM::toString() const {
+    return L"m_jvmPath=" + m_jvmPath + L",m_javaBundle=" + m_javaBundle + L",m_binJvmDir=" + m_binJvmDir +
+           L",m_comparableVersion=" + m_comparableVersion + L",m_javaHomePath=" + m_javaHomePath +
+           L",m_version=" + m_version + L",m_jrePath=" + m_jrePath +
+           L",m_acceptable=" + (m_acceptable ? L"true" : L"false");
+}
+
+std::wstring getComparableVersion(const std::wstring& version) {
+    return reportFailures(L"Error while getting comparable JVM version using regular version.", [&] {
+        std::vector<std::wstring> components = versionComponents(version);
+        components.resize(4, L"0");
+        std::wstring comparable;
+        for (const std::wstring& component : components) {
+            if (component.size() < 3) comparable.append(3 - component.size(), L'0');
+            comparable += component + L".";
+        }
+        return comparable;
+    });
+}
+
+bool isLowerComparable(const std::wstring& a, const std::wstring& b) {
+    // UTF-16 code units compare as unsigned 16-bit values whatever the width of wchar_t.
+    return toUtf16(a) < toUtf16(b);
+}

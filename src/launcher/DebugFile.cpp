@@ -1,0 +1,7 @@
+#include "launcher/DebugFile.h"
+
+#include "platform/Files.h"
+
+void appendDebugLine(const std::wstring& fileName, const std::wstring& text) {
+    platform::appendLineToFile(fileName, text);
+}

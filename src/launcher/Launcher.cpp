@@ -1,0 +1,52 @@
+#include "launcher/Launcher.h"
+
+#include "config/Properties.h"
+#include "launcher/ErrorReport.h"
+#include "launcher/JVMLauncher.h"
+#include "platform/Files.h"
+
+namespace {
+
+// The directory the user started the program from, read once, before the launcher changes it.
+const std::wstring& startupDirectory() {
+    static const std::wstring directory = platform::currentDirectory().value_or(L"");
+    return directory;
+}
+
+}  // namespace
+
+int runLauncher(const std::vector<std::wstring>& arguments) {
+    return reportFailuresWithDefaultText([&] {
+        const Properties loaded = createProperties(arguments);
+        Properties launcherCopy = loaded;
+        launchProgram(launcherCopy);
+        return 0;
+    });
+}
+
+Properties createProperties(const std::vector<std::wstring>& arguments) {
+    return reportFailuresWithDefaultText([&] {
+        Properties properties;
+        properties.setFullPathAndNameOfExe(arguments.front());
+        properties.setCallerDir(startupDirectory());
+        // From here on relative paths in the configuration resolve against the home folder; if
+        // the change fails they resolve against the start-up directory.
+        platform::changeDirectory(properties.getSelfHomePath());
+        const auto commandLineCount = static_cast<std::uint32_t>(arguments.size() - 1);
+        properties.setNumberOfCommandLineArguments(commandLineCount);
+        for (std::uint32_t i = 0; i < commandLineCount; ++i) properties.setCommandLineArgument(arguments[i + 1], i);
+        properties.load();
+        return properties;
+    });
+}
+
+void launchProgram(Properties& properties) {
+    reportFailuresWithDefaultText([&] {
+        // This windowed launcher runs no service; the console launchers do.
+        if (!properties.getServiceName().empty()) {
+            throw LaunchError{L"Use the WexalConsole32.exe or WexalConsole64.exe for Windows services."};
+        }
+        JVMLauncher launcher(properties);
+        launcher.launch();
+    });
+}

@@ -1,0 +1,28 @@
+// Loading libraries on Linux.
+#include "platform/DynamicLibrary.h"
+
+#include <dlfcn.h>
+
+#include "util/Text.h"
+
+namespace platform {
+
+Library* loadLibrary(const std::wstring& path) {
+    std::string file = toUtf8(path);
+    // dlopen looks a name without '/' up along the library path; "./" pins it to the current
+    // directory.
+    if (file.find('/') == std::string::npos) file.insert(0, "./");
+    return static_cast<Library*>(dlopen(file.c_str(), RTLD_NOW | RTLD_GLOBAL));
+}
+
+void* librarySymbol(Library* library, const char* name) {
+    // dlsym on a null handle would search every library of the process.
+    if (library == nullptr) return nullptr;
+    return dlsym(library, name);
+}
+
+void freeLibrary(Library* library) {
+    if (library != nullptr) dlclose(library);
+}
+
+}  // namespace platform

@@ -1,0 +1,19 @@
+// Helpers shared by the Linux platform layer.
+#include "platform/posix/Posix.h"
+
+#include <cerrno>
+
+namespace platform::posix {
+
+bool writeAll(int descriptor, const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(descriptor, bytes, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace platform::posix

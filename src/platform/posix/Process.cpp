@@ -1,0 +1,89 @@
+// The running process on Linux.
+#include "platform/Process.h"
+
+#include <limits.h>
+#include <pthread.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <exception>
+#include <system_error>
+
+#include "util/Text.h"
+
+namespace platform {
+namespace {
+
+// What runs on the VM's main thread, and what it hands back.
+struct ThreadWork {
+    const std::function<int()>& body;
+    int result = 0;
+    std::exception_ptr failure;
+};
+
+void* runThreadWork(void* argument) {
+    auto& work = *static_cast<ThreadWork*>(argument);
+    try {
+        work.result = work.body();
+    } catch (...) {
+        work.failure = std::current_exception();
+    }
+    return nullptr;
+}
+
+// `stackBytes` rounded up to whole pages, and at least the smallest stack a thread may have.
+std::size_t threadStackSize(std::size_t stackBytes) {
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t rounded = (stackBytes + page - 1) / page * page;
+    return std::max<std::size_t>(rounded, PTHREAD_STACK_MIN);
+}
+
+}  // namespace
+
+std::wstring executablePath() {
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0) return {};
+        // readlink cuts a path that does not fit without saying so: a full buffer may be cut.
+        if (static_cast<std::size_t>(length) < buffer.size()) return fromUtf8(buffer.substr(0, static_cast<std::size_t>(length)));
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring operatingSystemBitness() {
+    // Only 64-bit builds exist for Linux.
+    return L"64";
+}
+
+std::optional<std::wstring> environmentVariable(const std::wstring& name) {
+    const char* value = std::getenv(toUtf8(name).c_str());
+    if (value == nullptr) return std::nullopt;
+    return fromUtf8(value);
+}
+
+std::uint32_t processId() {
+    return static_cast<std::uint32_t>(getpid());
+}
+
+std::string toNarrowFileName(const std::wstring& text) {
+    return toUtf8(text);
+}
+
+int runAsVmMainThread(std::size_t stackBytes, const std::function<int()>& body) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    int error = pthread_attr_setstacksize(&attributes, threadStackSize(stackBytes));
+    ThreadWork work{body, 0, nullptr};
+    pthread_t thread;
+    if (error == 0) error = pthread_create(&thread, &attributes, runThreadWork, &work);
+    pthread_attr_destroy(&attributes);
+    if (error != 0) throw std::system_error(error, std::generic_category(), "cannot start the VM's main thread");
+    pthread_join(thread, nullptr);
+    if (work.failure) std::rethrow_exception(work.failure);
+    return work.result;
+}
+
+}  // namespace platform

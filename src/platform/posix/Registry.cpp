@@ -1,0 +1,173 @@
+// The registry's JavaSoft keys on Linux, which has no registry: a read-only view of the Java
+// installations in one folder. Each directory in it (not a symbolic link) whose `release` file
+// names a JAVA_VERSION is one installation: a development kit when it has bin/javac, otherwise a
+// runtime, listed by its version with the value "JavaHome" = its path.
+#include "platform/Registry.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/Files.h"
+#include "platform/posix/JavaInstallations.h"
+#include "util/Text.h"
+
+namespace platform {
+
+namespace {
+
+// Key paths in lower case: registry names ignore case.
+const std::wstring kSdkKey = L"software\\javasoft\\java development kit";
+const std::wstring kJreKey = L"software\\javasoft\\java runtime environment";
+
+// The longest key name a registry holds, and the longest value text a reader takes.
+constexpr std::size_t kMaxKeyName = 255;
+constexpr std::size_t kMaxValueText = 259;
+
+std::wstring& installationsFolder() {
+    static std::wstring folder = L"/usr/lib/jvm";
+    return folder;
+}
+
+struct Installation {
+    std::wstring version;
+    std::wstring home;
+    bool isSdk;
+};
+
+bool isDirectoryNotLink(const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool exists(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0;
+}
+
+bool sameKeyName(const std::wstring& a, const std::wstring& b) {
+    return toLowerAscii(a) == toLowerAscii(b);
+}
+
+// The text of the first line JAVA_VERSION="..." of a release file; empty when there is none.
+std::wstring releaseVersion(const std::string& releaseFile) {
+    const std::optional<std::string> content = readFileBytes(fromUtf8(releaseFile));
+    if (!content) return {};
+    const std::string prefix = "JAVA_VERSION=\"";
+    std::size_t start = 0;
+    while (start < content->size()) {
+        std::size_t end = content->find('\n', start);
+        if (end == std::string::npos) end = content->size();
+        std::string line = content->substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.size() > prefix.size() && line.compare(0, prefix.size(), prefix) == 0 && line.back() == '"') {
+            return fromUtf8(line.substr(prefix.size(), line.size() - prefix.size() - 1));
+        }
+    }
+    return {};
+}
+
+// Whether a registry could hold `name` as the name of a key.
+bool isKeyName(const std::wstring& name) {
+    return !name.empty() && name.size() <= kMaxKeyName && name.find(L'\\') == std::wstring::npos;
+}
+
+// The names in the folder, in name order.
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    if (!dir) return names;
+    while (const dirent* entry = readdir(dir.get())) names.emplace_back(entry->d_name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<Installation> scanInstallations() {
+    std::string folder = toUtf8(installationsFolder());
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    std::vector<Installation> installations;
+    for (const std::string& name : folderEntries(folder)) {
+        const std::string home = folder + name;
+        if (name == "." || name == ".." || !isDirectoryNotLink(home)) continue;
+        std::wstring version = releaseVersion(home + "/release");
+        if (!isKeyName(version)) continue;
+        installations.push_back({std::move(version), fromUtf8(home), exists(home + "/bin/javac")});
+    }
+    return installations;
+}
+
+// The subkeys of one JavaSoft key in name order. A registry holds one subkey per name, so of two
+// installations with one version the first in name order stands for it.
+std::vector<Installation> keyEntries(bool sdk) {
+    std::vector<Installation> entries;
+    for (Installation& installation : scanInstallations()) {
+        if (installation.isSdk != sdk) continue;
+        const auto sameVersion = [&](const Installation& e) { return sameKeyName(e.version, installation.version); };
+        if (std::any_of(entries.begin(), entries.end(), sameVersion)) continue;
+        entries.push_back(std::move(installation));
+    }
+    return entries;
+}
+
+// The subkey names of one JavaSoft key.
+std::vector<std::wstring> versionsOf(bool sdk) {
+    std::vector<std::wstring> versions;
+    for (Installation& entry : keyEntries(sdk)) versions.push_back(std::move(entry.version));
+    return versions;
+}
+
+// The Java home of the subkey `version` of one JavaSoft key; empty when there is no such subkey.
+std::optional<std::wstring> javaHomeOf(bool sdk, const std::wstring& version) {
+    for (Installation& entry : keyEntries(sdk)) {
+        if (sameKeyName(entry.version, version)) return std::move(entry.home);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::wstring setJavaInstallationsFolder(const std::wstring& folder) {
+    std::wstring previous = installationsFolder();
+    installationsFolder() = folder;
+    return previous;
+}
+
+// A JavaSoft key lists its versions; a version's key holds its Java home.
+struct RegistryKey::Handle {
+    std::vector<std::wstring> subkeys;
+    std::optional<std::wstring> javaHome;
+};
+
+RegistryKey::RegistryKey(std::unique_ptr<Handle> handle) : m_handle(std::move(handle)) {}
+RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
+RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
+RegistryKey::~RegistryKey() = default;
+
+std::optional<RegistryKey> RegistryKey::open(const std::wstring& path) {
+    const std::wstring lowerPath = toLowerAscii(path);
+    for (const bool sdk : {true, false}) {
+        const std::wstring& key = sdk ? kSdkKey : kJreKey;
+        if (lowerPath == key) return RegistryKey(std::make_unique<Handle>(Handle{versionsOf(sdk), std::nullopt}));
+        if (!startsWith(lowerPath, key + L"\\")) continue;
+        std::optional<std::wstring> javaHome = javaHomeOf(sdk, path.substr(key.size() + 1));
+        if (!javaHome) return std::nullopt;
+        return RegistryKey(std::make_unique<Handle>(Handle{{}, std::move(javaHome)}));
+    }
+    return std::nullopt;
+}
+
+std::optional<std::wstring> RegistryKey::subkeyName(std::uint32_t index) const {
+    if (index >= m_handle->subkeys.size()) return std::nullopt;
+    return m_handle->subkeys[index];
+}
+
+std::optional<std::wstring> RegistryKey::stringValue(const std::wstring& name) const {
+    const std::optional<std::wstring>& javaHome = m_handle->javaHome;
+    if (!sameKeyName(name, L"JavaHome") || !javaHome || javaHome->size() > kMaxValueText) return std::nullopt;
+    return javaHome;
+}
+
+}  // namespace platform

@@ -1,0 +1,299 @@
+"""End-to-end tests of the Linux launcher against the installed OpenJDK 17: a copy of the launcher,
+renamed, beside its configuration file, started as a user starts it."""
+
+import os
+import shutil
+import signal
+import unittest
+
+import e2e_support as e2e
+from e2e_support import error_line, key_values
+
+LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", "build/native/wexal")
+JAVA_HOME = e2e.java_home()
+MAIN_FAILED = "Error occured while calling main method in Java class app/Main"
+
+
+BUILD = None
+
+
+def setUpModule():
+    # One compilation of the probe program for the whole suite: javac takes two seconds a time.
+    global BUILD
+    BUILD = e2e.TempFolder()
+    e2e.compile_java(e2e.JAVA_SOURCES, BUILD.path / "classes")
+
+
+def tearDownModule():
+    BUILD.cleanup()
+
+
+class LauncherTestCase(unittest.TestCase):
+    """Each test gets the launcher installed as <temp>/app/tool, a separate start-up folder
+    <temp>/start, and the compiled probe program in `classes`."""
+
+    def setUp(self):
+        self.classes = BUILD.path / "classes"
+        temp = e2e.TempFolder()
+        self.addCleanup(temp.cleanup)
+        self.temp = temp.path
+        self.start_dir = self.temp / "start"
+        self.start_dir.mkdir()
+        self.app = e2e.InstalledLauncher(LAUNCHER, self.temp / "app", "tool")
+
+    def probe_config(self, probe, *lines):
+        """A configuration that runs the probe program `probe` on JDK 17, followed by `lines`."""
+        return [f"wexal.java.home.path={JAVA_HOME}", "wexal.main.class=app.Main",
+                f"-Djava.class.path={self.classes}", f"-Dprobe={probe}", *lines]
+
+    def run_probe(self, probe, *lines, args=(), **options):
+        self.app.configure(self.probe_config(probe, *lines))
+        return self.app.run(*args, cwd=self.start_dir, **options)
+
+    def assertSucceeded(self, run, stdout):
+        self.assertEqual((run.returncode, run.stdout, run.stderr), (0, stdout, ""))
+
+    def assertReported(self, run, message, stdout=""):
+        self.assertEqual((run.returncode, run.stdout, run.stderr),
+                         (1, stdout, error_line(self.app.path, message)))
+
+
+class ArgumentTest(LauncherTestCase):
+    def test_command_line_arguments_come_before_configured_ones_and_empty_ones_are_dropped(self):
+        lines = ["wexal.main.argument=configured one", "wexal.main.argument=", "wexal.main.argument=configured two"]
+        expected = ("count=6\narg=gr\\u00fc\\u00dfe\narg=\\u65e5\\u672c\\u8a9e text\narg=\\ud83d\\ude00\n"
+                    "arg=-x=\"quoted\"\narg=configured one\narg=configured two\n")
+        for locale in ("C", "C.UTF-8"):
+            with self.subTest(locale=locale):
+                run = self.run_probe("arguments", *lines, args=("grüße", "", "日本語 text", "😀", '-x="quoted"'),
+                                     env={**os.environ, "LC_ALL": locale})
+                self.assertSucceeded(run, expected)
+
+    def test_main_receives_an_empty_array_without_arguments(self):
+        self.assertSucceeded(self.run_probe("arguments", "wexal.main.argument="), "count=0\n")
+
+
+class ProgramEndTest(LauncherTestCase):
+    def test_system_exit_code_becomes_the_exit_code(self):
+        run = self.run_probe("exit", args=("3",))
+        self.assertEqual((run.returncode, run.stdout, run.stderr), (3, "", ""))
+
+    def test_uncaught_exception_prints_its_trace_and_is_reported(self):
+        run = self.run_probe("throw")
+        self.assertEqual((run.returncode, run.stdout), (1, ""))
+        trace, report = run.stderr.splitlines(keepends=True)[:-1], run.stderr.splitlines(keepends=True)[-1]
+        self.assertEqual(trace[0], 'Exception in thread "main" java.lang.IllegalStateException: thrown by the probe\n')
+        self.assertRegex(trace[1], r"^\tat app\.Main\.main\(Main\.java:\d+\)\n$")
+        self.assertEqual(report, error_line(self.app.path, MAIN_FAILED))
+
+    def test_process_waits_for_non_daemon_threads_after_main_returns(self):
+        self.assertSucceeded(self.run_probe("worker"), "main returns\nworker done\n")
+
+
+class VmOptionTest(LauncherTestCase):
+    MIB = 1024 * 1024
+
+    def assertMaxMemory(self, run, mebibytes):
+        # The VM reports a little less than -Xmx with some collectors; never more.
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        max_memory = int(key_values(run.stdout)["maxMemory"])
+        self.assertLessEqual(max_memory, mebibytes * self.MIB)
+        self.assertGreater(max_memory, mebibytes * self.MIB * 0.85)
+
+    def test_heap_lower_limit_sets_the_maximum_heap(self):
+        self.assertMaxMemory(self.run_probe("facts", "wexal.memory.max.lower.limit=65536"), 64)
+
+    def test_heap_upper_limit_caps_a_percentage_of_memory(self):
+        run = self.run_probe("facts", "wexal.memory.max.total.percent=100", "wexal.memory.max.upper.limit=98304")
+        self.assertMaxMemory(run, 96)
+
+    def test_process_id_property_holds_the_process_id(self):
+        self.app.configure(self.probe_config("facts", "wexal.sysprop.process.id=true"))
+        process = self.app.start(cwd=self.start_dir)
+        stdout, stderr = process.communicate(timeout=60)
+        facts = key_values(e2e.decode(stdout))
+        self.assertEqual((process.returncode, e2e.decode(stderr)), (0, ""))
+        self.assertEqual((facts["pid"], facts["process.id"]), (str(process.pid), str(process.pid)))
+
+    def test_process_id_property_is_absent_unless_configured(self):
+        run = self.run_probe("facts")
+        self.assertEqual(key_values(run.stdout)["process.id"], "null")
+
+    def test_unrecognised_option_fails_vm_creation(self):
+        run = self.run_probe("arguments", "-XXunknown")
+        self.assertEqual((run.returncode, run.stdout), (1, ""))
+        self.assertTrue(run.stderr.endswith(error_line(self.app.path, "Cannot create Java VM.")), run.stderr)
+
+    def test_thread_stack_option_applies_to_the_main_method(self):
+        self.assertSucceeded(self.run_probe("recursion", "-Xss256m", args=("1000000",)), "reached depth 1000000\n")
+
+    def test_stack_overflow_in_main_can_be_caught_by_java_code(self):
+        self.assertSucceeded(self.run_probe("recursion", args=("1000000",)), "caught StackOverflowError\n")
+
+
+class ClassPathTest(LauncherTestCase):
+    """The probe lives only in lib/app.jar; lib/ext/extra.jar holds a copy of it."""
+
+    def setUp(self):
+        super().setUp()
+        e2e.make_jar(self.classes, self.app.folder / "lib" / "app.jar")
+        e2e.make_jar(self.classes, self.app.folder / "lib" / "ext" / "extra.jar")
+        (self.app.folder / "lib" / "notes.txt").write_text("not a jar")
+
+    def class_path(self, *lines):
+        self.app.configure([f"wexal.java.home.path={JAVA_HOME}", "wexal.main.class=app.Main",
+                            "-Dprobe=properties", *lines, "wexal.main.argument=java.class.path"])
+        run = self.app.run(cwd=self.start_dir)
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        return key_values(run.stdout)["java.class.path"]
+
+    def test_jar_folder_adds_its_own_jars_only(self):
+        self.assertEqual(self.class_path("wexal.classpath.jars.dir=lib"), ":lib/app.jar")
+
+    def test_recursive_jar_folder_adds_the_jars_of_subfolders(self):
+        entries = self.class_path("wexal.classpath.jars.dir.recursive=lib").split(":")
+        self.assertEqual((entries[0], sorted(entries[1:])), ("", ["lib/app.jar", "lib/ext/extra.jar"]))
+
+    def test_jar_folder_extends_a_configured_class_path_option(self):
+        lines = ["-Djava.class.path=first.jar", "wexal.classpath.jars.dir=${SELF_HOME}/lib"]
+        self.assertEqual(self.class_path(*lines), f"first.jar:{self.app.folder}/lib/app.jar")
+
+
+class FolderTest(LauncherTestCase):
+    def test_current_directory_is_the_launchers_folder_by_default(self):
+        run = self.run_probe("facts")
+        self.assertEqual((run.returncode, key_values(run.stdout)["cwd"]), (0, str(self.app.folder)))
+
+    def test_working_dir_becomes_the_current_directory_and_user_dir(self):
+        work = self.temp / "work"
+        work.mkdir()
+        run = self.run_probe("facts", f"wexal.working.dir={work}")
+        facts = key_values(run.stdout)
+        self.assertEqual((run.returncode, facts["cwd"], facts["user.dir"]), (0, str(work), str(work)))
+
+    def test_missing_working_dir_is_reported(self):
+        run = self.run_probe("facts", "wexal.working.dir=missing")
+        self.assertReported(run, "Could not change directory to missing")
+
+    def test_caller_dir_is_the_start_up_folder(self):
+        run = self.run_probe("properties", "-Dcaller=${CALLER_DIR}", "wexal.main.argument=caller")
+        self.assertSucceeded(run, f"caller={self.start_dir}\n")
+
+    def test_launcher_in_a_bin_folder_has_the_folder_above_as_home(self):
+        self.app = e2e.InstalledLauncher(LAUNCHER, self.temp / "product" / "bin", "tool")
+        e2e.make_jar(self.classes, self.temp / "product" / "lib" / "app.jar")
+        self.app.configure([f"wexal.java.home.path={JAVA_HOME}", "wexal.main.class=app.Main",
+                            "wexal.classpath.jars.dir=${SELF_HOME}/lib", "-Dprobe=properties",
+                            "-Dhome=${SELF_HOME}", "wexal.main.argument=home"])
+        self.assertSucceeded(self.app.run(cwd=self.start_dir), f"home={self.temp / 'product'}\n")
+
+
+class DebugFileTest(LauncherTestCase):
+    def test_debug_file_records_the_chosen_vm_and_the_configuration(self):
+        self.app.configure([f"wexal.java.home.path={JAVA_HOME}", "wexal.main.class=app.Main",
+                            "wexal.debug.file=debug.txt", f"-Djava.class.path={self.classes}",
+                            "-Dprobe=arguments", "wexal.main.argument=configured"])
+        self.assertSucceeded(self.app.run("first", cwd=self.start_dir), "count=2\narg=first\narg=configured\n")
+        chosen = (f"The chosen JVM: m_jvmPath={JAVA_HOME}/lib/server/libjvm.so,m_javaBundle=,m_binJvmDir=,"
+                  f"m_comparableVersion=,m_javaHomePath={JAVA_HOME},m_version=,m_jrePath=,m_acceptable=true")
+        properties = (f"The properties chosen: m_fullPathAndNameOfExe={self.app.path},"
+                      f"m_selfHomePath={self.app.folder},m_customJavaHomePath={JAVA_HOME},m_customBinJvmDir=,"
+                      "m_mainClass=app.Main,m_customJvmPath=,m_minJavaVersion=,m_maxJavaVersion=,"
+                      "m_trapConsoleCtrl=,m_jarsInClasspath=,m_libraryPath=,m_debugFile=debug.txt,"
+                      f"m_callerDir={self.start_dir},m_exeBitness=64,m_operatingSystemBitness=64,"
+                      f"m_javaSystemProperties[0]=-Djava.class.path={self.classes},"
+                      "m_javaSystemProperties[1]=-Dprobe=arguments,m_commandLineArguments[0]=first,"
+                      + "".join(f"m_commandLineArguments[{i}]=," for i in range(1, 7))
+                      + "m_commandLineArguments[7]=configured")
+        debug = (self.app.folder / "debug.txt").read_text()
+        self.assertEqual(debug, f"{chosen}\n{properties}\n")
+
+
+class ConfigurationFileTest(LauncherTestCase):
+    def test_missing_configuration_file_is_reported(self):
+        run = self.app.run(cwd=self.start_dir)
+        self.assertReported(run, f"Could not open file {self.app.folder}/tool.lap")
+
+    def test_crlf_line_ends_and_continuation_lines_are_read(self):
+        self.app.configure([f"wexal.java.home.path={JAVA_HOME}", "wexal.main.class=app.^", "  Main",
+                            f"-Djava.class.path={self.classes}", "-Dprobe=arguments",
+                            "wexal.main.argument=one ^", "# a comment between the pieces", "", "two",
+                            "wexal.main.argument=three"], line_end="\r\n")
+        self.assertSucceeded(self.app.run(cwd=self.start_dir), "count=2\narg=onetwo\narg=three\n")
+
+
+class ErrorReportTest(LauncherTestCase):
+    SERVICE_REFUSED = "Use the WexalConsole32.exe or WexalConsole64.exe for Windows services."
+
+    def test_service_name_is_refused_before_the_vm_starts(self):
+        self.assertReported(self.run_probe("arguments", "wexal.service.name=tool"), self.SERVICE_REFUSED)
+
+    def test_detail_off_shows_the_default_text_alone(self):
+        run = self.run_probe("arguments", "wexal.error.show.detail=no", "wexal.service.name=tool")
+        self.assertEqual((run.returncode, run.stdout, run.stderr), (1, "", f"{self.app.path}: Error in Java launcher.\n"))
+
+    def test_configured_default_text_replaces_the_built_in_one(self):
+        run = self.run_probe("arguments", "wexal.error.default.text=Tool could not start.", "wexal.service.name=tool")
+        self.assertEqual((run.returncode, run.stdout, run.stderr),
+                         (1, "", error_line(self.app.path, self.SERVICE_REFUSED, "Tool could not start.")))
+
+
+class InstalledVmTest(LauncherTestCase):
+    """The VM chosen among the Java installations of /usr/lib/jvm, which may hold newer ones."""
+
+    def test_maximum_version_chooses_java_17(self):
+        self.app.configure(["wexal.max.java.version=17.99", "wexal.main.class=app.Main", "wexal.debug.file=debug.txt",
+                            f"-Djava.class.path={self.classes}", "-Dprobe=properties", "wexal.main.argument=java.home"])
+        run = self.app.run(cwd=self.start_dir)
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        chosen = (self.app.folder / "debug.txt").read_text().splitlines()[0]
+        fields = dict(field.split("=", 1) for field in chosen.removeprefix("The chosen JVM: ").split(","))
+        self.assertEqual(os.path.realpath(fields["m_javaHomePath"]), os.path.realpath(JAVA_HOME))
+        self.assertTrue(fields["m_version"].startswith("17."), chosen)
+        self.assertEqual(os.path.realpath(key_values(run.stdout)["java.home"]), os.path.realpath(JAVA_HOME))
+
+    def test_no_installation_meets_the_minimum_version(self):
+        self.app.configure(["wexal.min.java.version=99", "wexal.main.class=app.Main"])
+        self.assertReported(self.app.run(cwd=self.start_dir), "No acceptable JVMs were found.")
+
+
+class ConsoleTrapTest(LauncherTestCase):
+    def start_trapped(self, probe):
+        self.app.configure(self.probe_config(probe, "wexal.trap.console.ctrl=true"))
+        process = self.app.start(cwd=self.start_dir)
+        self.addCleanup(lambda: process.poll() is None and process.kill())
+        return process, e2e.read_until(process, "ready")
+
+    def test_interrupt_calls_initiate_exit_and_the_program_goes_on(self):
+        process, stdout = self.start_trapped("trap")
+        process.send_signal(signal.SIGINT)
+        rest, stderr = process.communicate(timeout=30)
+        self.assertEqual((process.returncode, stdout + e2e.decode(rest), e2e.decode(stderr)),
+                         (0, "ready\ninitiateExit(0)\nmain goes on\n", ""))
+
+    def test_termination_calls_initiate_exit_then_ends_the_process_by_the_signal(self):
+        process, stdout = self.start_trapped("trap-hold")
+        process.send_signal(signal.SIGTERM)
+        rest, stderr = process.communicate(timeout=30)
+        self.assertEqual((process.returncode, stdout + e2e.decode(rest), e2e.decode(stderr)),
+                         (-signal.SIGTERM, "ready\ninitiateExit(0)\n", ""))
+
+
+class HelloExampleTest(unittest.TestCase):
+    """The example application as its folder describes it: hello beside hello.lap and lib/hello.jar."""
+
+    def test_hello_greets_with_its_arguments(self):
+        temp = e2e.TempFolder()
+        self.addCleanup(temp.cleanup)
+        example = e2e.REPOSITORY / "examples" / "hello"
+        e2e.compile_java(example, temp.path / "classes")
+        app = e2e.InstalledLauncher(LAUNCHER, temp.path / "hello", "hello")
+        e2e.make_jar(temp.path / "classes", app.folder / "lib" / "hello.jar")
+        shutil.copy(example / "hello.lap", app.config_path)
+        run = app.run("Ada", "Lovelace", cwd=temp.path)
+        self.assertEqual((run.returncode, run.stdout, run.stderr),
+                         (0, "Hello from Wexal!\nargument 1: Ada\nargument 2: Lovelace\nargument 3: from hello.lap\n", ""))
+
+
+if __name__ == "__main__":
+    unittest.main()

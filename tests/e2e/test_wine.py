@@ -1,0 +1,226 @@
+"""End-to-end tests of the Windows launcher under Wine: a copy of it, renamed tool.exe, beside
+tool.lap, choosing among fake Java homes from the registry and launching the test double of
+jvm.dll, which records what it receives in a log."""
+
+import os
+import shutil
+import unittest
+
+import e2e_support as e2e
+import wine_support
+from wine_support import MB_ICONWARNING, windows_path
+
+BITS = int(os.environ.get("WEXAL_E2E_BITS", "32"))
+LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", f"build/win{BITS}/wexal.exe")
+FAKES = {
+    "jvm.dll": e2e.built_file("WEXAL_E2E_FAKE_JVM", f"build/win{BITS}/fake-java-home/bin/server/jvm.dll"),
+    "splashscreen.dll": e2e.built_file("WEXAL_E2E_FAKE_SPLASH", f"build/win{BITS}/fake-java-home/bin/splashscreen.dll"),
+    "msvcr71.dll": e2e.built_file("WEXAL_E2E_FAKE_RUNTIME", f"build/win{BITS}/fake-java-home/bin/msvcr71.dll"),
+}
+PREFIX = wine_support.WinePrefix(os.environ.get("WEXAL_E2E_WINEPREFIX") or f"/tmp/wexal-e2e-wine-win{BITS}", BITS)
+
+JRE = "Java Runtime Environment"
+JDK = "Java Development Kit"
+MAIN_SIGNATURE = "([Ljava/lang/String;)V"
+
+
+def setUpModule():
+    PREFIX.start()
+
+
+def tearDownModule():
+    PREFIX.stop()
+
+
+def jvm_record(home, bundle, vm_type, version, comparable):
+    """The debug text of a registry candidate installed at `home`."""
+    jre_path = windows_path(home) + ("\\bin\\" if bundle == "jre" else "\\jre\\bin\\")
+    return (f"m_jvmPath={jre_path}{vm_type}\\jvm.dll,m_javaBundle={bundle},m_binJvmDir={vm_type},"
+            f"m_comparableVersion={comparable},m_javaHomePath={windows_path(home)},m_version={version},"
+            f"m_jrePath={jre_path},m_acceptable=true")
+
+
+class WineTestCase(unittest.TestCase):
+    """Fake Java homes below a class folder, registered as INSTALLATIONS in the launcher's registry
+    view; each test gets tool.exe in <temp>/app, a start-up folder <temp>/start and a log file."""
+
+    # (registry key, version, home folder name, files of the home holding a copy of the fake)
+    INSTALLATIONS = []
+
+    @classmethod
+    def setUpClass(cls):
+        cls.homes_folder = e2e.TempFolder()
+        cls.homes = {}
+        for key, version, name, files in cls.INSTALLATIONS:
+            cls.homes[name] = cls.homes_folder.path / name
+            for file in files:
+                target = cls.homes[name] / file
+                target.parent.mkdir(parents=True, exist_ok=True)
+                shutil.copy(FAKES[target.name], target)
+        PREFIX.seed_registry([(key, version, cls.homes[name]) for key, version, name, _ in cls.INSTALLATIONS])
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.homes_folder.cleanup()
+
+    def setUp(self):
+        temp = e2e.TempFolder()
+        self.addCleanup(temp.cleanup)
+        self.temp = temp.path
+        self.start_dir = self.temp / "start"
+        self.start_dir.mkdir()
+        self.log = self.temp / "fakejvm.log"
+        self.app = e2e.InstalledLauncher(LAUNCHER, self.temp / "app", "tool.exe")
+
+    def launch(self, lines, args=(), failures=""):
+        """Writes tool.lap from `lines` and runs tool.exe from the start-up folder; returns the run and
+        the fake VM's log lines."""
+        self.app.configure(lines, line_end="\r\n")
+        if self.log.exists():
+            self.log.unlink()
+        run = PREFIX.run(self.app.path, args, cwd=self.start_dir,
+                         environment={"WEXAL_FAKE_JVM_LOG": str(self.log), "WEXAL_FAKE_JVM_FAIL": failures})
+        log = self.log.read_text(encoding="utf-8").splitlines() if self.log.exists() else []
+        return run, log
+
+    def assertReported(self, run, message):
+        """The run ended with exit code 1 after one warning box with `message` under the exe's path."""
+        self.assertEqual((run.returncode, wine_support.message_boxes(run.stderr)),
+                         (1, [(f"Error in Java launcher. {message}", windows_path(self.app.path), MB_ICONWARNING)]),
+                         run.stderr)
+
+    def assertNoReport(self, run):
+        self.assertEqual((run.returncode, wine_support.message_boxes(run.stderr)), (0, []), run.stderr)
+
+    def chosen_jvm(self):
+        """The first line of the debug file debug.txt in the launcher's folder, without its label."""
+        first = (self.app.folder / "debug.txt").read_bytes().decode("latin-1").split("\r\n")[0]
+        return first.removeprefix("The chosen JVM: ")
+
+
+class RegistrySelectionTest(WineTestCase):
+    INSTALLATIONS = [
+        (JRE, "1.8.0_151", "jre151", ["bin/client/jvm.dll", "bin/server/jvm.dll"]),
+        (JRE, "1.8.0_144", "jre144", ["bin/client/jvm.dll"]),
+        (JDK, "1.8.0_161", "jdk161", ["jre/bin/client/jvm.dll", "jre/bin/server/jvm.dll"]),
+    ]
+
+    def test_chosen_vm_follows_versions_and_preferences(self):
+        jre151, jre144, jdk161 = self.homes["jre151"], self.homes["jre144"], self.homes["jdk161"]
+        cases = [
+            ([], jvm_record(jdk161, "sdk", "client", "1.8.0_161", "001.008.000.161.B1.D2.")),
+            (["wexal.bin.jvm.dir=server"], jvm_record(jdk161, "sdk", "server", "1.8.0_161", "001.008.000.161.D3.B1.")),
+            (["wexal.java.bundle=jre"], jvm_record(jre151, "jre", "client", "1.8.0_151", "001.008.000.151.B3.D2.")),
+            (["wexal.java.bundle=jre", "wexal.bin.jvm.dir=prefer_server"],
+             jvm_record(jre151, "jre", "server", "1.8.0_151", "001.008.000.151.B3.D2.")),
+            (["wexal.java.bundle=sdk"], jvm_record(jdk161, "sdk", "client", "1.8.0_161", "001.008.000.161.B3.D2.")),
+            (["wexal.max.java.version=1.8.0_150"], jvm_record(jre144, "jre", "client", "1.8.0_144", "001.008.000.144.B2.D2.")),
+        ]
+        for settings, chosen in cases:
+            with self.subTest(settings=settings):
+                run, log = self.launch(["wexal.main.class=app.Main", "wexal.debug.file=debug.txt", *settings])
+                self.assertNoReport(run)
+                self.assertEqual(self.chosen_jvm(), chosen)
+                self.assertEqual(log[-2:], ["ExceptionOccurred none", "DestroyJavaVM"])
+                (self.app.folder / "debug.txt").unlink()
+
+
+class LaunchTest(WineTestCase):
+    INSTALLATIONS = [
+        (JRE, "1.8.0_151", "jre", ["bin/client/jvm.dll", "bin/splashscreen.dll", "bin/msvcr71.dll"]),
+    ]
+    CONFIG = ["wexal.main.class=com.acme.Main", "-Xss4m", "wexal.sysprop.process.id=true", "-Dapp.mode=a=b",
+              "wexal.memory.max.lower.limit=65536", "wexal.memory.init.lower.limit=32768",
+              "wexal.classpath.jars.dir=lib", "wexal.library.path.dir=native",
+              "wexal.main.argument=configured one", "wexal.main.argument=", "wexal.main.argument=configured two"]
+
+    def setUp(self):
+        super().setUp()
+        (self.app.folder / "lib").mkdir()
+        (self.app.folder / "lib" / "a.jar").write_bytes(b"")
+
+    def test_options_and_arguments_reach_the_vm_in_order(self):
+        run, log = self.launch(self.CONFIG, args=("grüße", "", "日本 語"))
+        self.assertNoReport(run)
+        process_id = log[2].removeprefix("option -Dprocess.id=")
+        self.assertTrue(process_id.isdigit(), log[2])
+        self.assertEqual(log, [
+            "loaded msvcr71.dll",
+            "JNI_CreateJavaVM version=0x00010002 nOptions=7 ignoreUnrecognized=0",
+            f"option -Dprocess.id={process_id}",
+            "option -Xss4m",
+            "option -Dapp.mode=a=b",
+            "option -Xmx65536k",
+            "option -Xms32768k",
+            "option -Djava.class.path=;lib\\a.jar",
+            "option -Djava.library.path=;native",
+            "ExceptionOccurred none",
+            "FindClass com/acme/Main",
+            "ExceptionOccurred none",
+            f"GetStaticMethodID com/acme/Main main {MAIN_SIGNATURE}",
+            "ExceptionOccurred none",
+            "NewStringUTF ",
+            "FindClass java/lang/String",
+            "NewObjectArray 4 java/lang/String ",
+            "NewString grüße", "SetObjectArrayElement 0 grüße",
+            "NewString 日本 語", "SetObjectArrayElement 1 日本 語",
+            "NewString configured one", "SetObjectArrayElement 2 configured one",
+            "NewString configured two", "SetObjectArrayElement 3 configured two",
+            "ExceptionOccurred none",
+            "CallStaticVoidMethod com/acme/Main main 4",
+            "ExceptionOccurred none",
+            "DestroyJavaVM",
+        ])
+
+    def test_splash_library_gets_the_splash_file_name(self):
+        run, log = self.launch(["wexal.main.class=app.Main", "wexal.splash=images\\splash.png"])
+        self.assertNoReport(run)
+        self.assertEqual(log[:5], ["loaded msvcr71.dll", "SplashInit", "SplashLoadFile images\\splash.png",
+                                   "SplashSetFileJarName null images\\splash.png",
+                                   "JNI_CreateJavaVM version=0x00010002 nOptions=0 ignoreUnrecognized=0"])
+
+    def test_vm_from_a_configured_path_loads_no_runtime_or_splash_library(self):
+        jvm = windows_path(self.homes["jre"]) + "\\bin\\client\\jvm.dll"
+        run, log = self.launch(["wexal.main.class=app.Main", f"wexal.jvm.path={jvm}", "wexal.splash=splash.png"])
+        self.assertNoReport(run)
+        self.assertEqual(log[0], "JNI_CreateJavaVM version=0x00010002 nOptions=0 ignoreUnrecognized=0")
+
+    def test_every_failing_step_is_reported(self):
+        cases = [
+            ("create", "Cannot create Java VM.", "option -Djava.library.path=;native"),
+            ("create-exception", "Error occurred while creating Java VM.", "ExceptionDescribe"),
+            ("findclass-exception", "Error occurred while attempting to find Java class com/acme/Main",
+             "ExceptionDescribe"),
+            ("findclass-null", "Cannot find main Java class com/acme/Main", "ExceptionOccurred none"),
+            ("method-exception", "Error occurred while getting main method in Java class com/acme/Main",
+             "ExceptionDescribe"),
+            ("method-null", "Cannot find main method in Java class.", "ExceptionOccurred none"),
+            ("array-null", "Error creating new object array to hold command line arguments.",
+             "NewObjectArray 2 java/lang/String "),
+            ("set-exception", "Error occurred while setting command line arguments for the Java class com/acme/Main",
+             "ExceptionDescribe"),
+            ("main-exception", "Error occured while calling main method in Java class com/acme/Main",
+             "ExceptionDescribe"),
+        ]
+        for failure, message, last_log_line in cases:
+            with self.subTest(failure=failure):
+                run, log = self.launch(self.CONFIG, failures=failure)
+                self.assertReported(run, message)
+                self.assertEqual(log[-1], last_log_line)
+
+
+class MissingVmTest(WineTestCase):
+    INSTALLATIONS = []
+
+    def test_empty_registry_gives_no_acceptable_vm(self):
+        run, log = self.launch(["wexal.main.class=app.Main"])
+        self.assertReported(run, "No acceptable JVMs were found.")
+        self.assertEqual(log, [])
+
+    def test_missing_configuration_file_is_reported(self):
+        run = PREFIX.run(self.app.path, cwd=self.start_dir)
+        self.assertReported(run, f"Could not open file {windows_path(self.app.folder)}\\tool.lap")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,13 @@
+// The record that the test doubles of the Java VM's libraries keep: lines appended to the file
+// named by the environment variable WEXAL_FAKE_JVM_LOG (nothing is recorded when it is unset).
+#pragma once
+
+#include <string>
+
+namespace fakejvm {
+
+// Appends `line` and "\n" to the log; the file is opened and closed for every line, so that the
+// lines of several libraries and threads interleave whole.
+void appendLogLine(const std::string& line);
+
+}  // namespace fakejvm

@@ -1,0 +1,124 @@
+// The configuration file's text: byte decoding, logical lines and the name/value split.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config/ConfigurationText.h"
+#include "launcher/ErrorReport.h"
+#include "util/Text.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+using Entries = std::vector<std::pair<int, std::wstring>>;
+
+Entries entriesOf(const std::string& bytes) {
+    Entries entries;
+    for (const PropertyFileEntry& entry : readEntries(decodeTextMode(bytes), L"tool.lap")) {
+        entries.emplace_back(entry.getLineNumber(), entry.getLine());
+    }
+    return entries;
+}
+
+// The message with which reading `bytes` as the file "tool.lap" fails.
+std::wstring readFailure(const std::string& bytes) {
+    try {
+        readEntries(decodeTextMode(bytes), L"tool.lap");
+    } catch (const LaunchError& error) {
+        return error.message;
+    }
+    return L"(no failure)";
+}
+
+TEST(DecodeTextMode, ReadsBytesAsTheWindowsTextModeDoes) {
+    const struct {
+        std::string bytes;
+        std::wstring text;
+    } cases[] = {
+        {"", L""},
+        {"a\r\nb\r\n", L"a\nb\n"},
+        {"a\rb\r", L"a\rb\r"},
+        {"a\r\r\nb", L"a\r\nb"},
+        {"ab\x1A" "cd\n", L"ab"},
+        {"\x1A" "ab", L""},
+        {"a\r\x1A\nb", L"a\r"},
+        {"\xE9\x80\xFF", L"\u00e9\u0080\u00ff"},
+        {"\xEF\xBB\xBFk=v", L"\u00ef\u00bb\u00bfk=v"},
+        {"a\0b"s, L"a\0b"s},
+    };
+    for (const auto& c : cases) EXPECT_EQ(decodeTextMode(c.bytes), c.text) << c.bytes;
+}
+
+TEST(ReadEntries, JoinsPhysicalLinesIntoNumberedLogicalLines) {
+    const struct {
+        const char* what;
+        std::string bytes;
+        Entries entries;
+    } cases[] = {
+        {"empty file", "", {}},
+        {"only blank and comment lines", "# c\n\n   \n\t# x\n \t\n", {}},
+        {"comment and blank lines count", "# c\n\nwexal.main.argument=x\n", {{3, L"wexal.main.argument=x"}}},
+        {"blanks around the text", "  wexal.main.class = com.example.Main \t\n", {{1, L"wexal.main.class = com.example.Main"}}},
+        {"a later # is text", "wexal.splash=a#b\n", {{1, L"wexal.splash=a#b"}}},
+        {"comment after leading blanks", "   # wexal.splash=a\nb=1", {{2, L"b=1"}}},
+        {"continuation", "wexal.classpath.jars.dir=lib ^\n  ;ext\n", {{1, L"wexal.classpath.jars.dir=lib;ext"}}},
+        {"continuation across blank and comment lines", "a=1^\n\n# c\n2\nb=3", {{1, L"a=12"}, {5, L"b=3"}}},
+        {"three pieces", "x=^\n1 ^\n 2", {{1, L"x=12"}}},
+        {"final mark with line break", "x=1\ny=2^\n", {{1, L"x=1"}, {2, L"y=2"}}},
+        {"final mark without line break", "x=1\ny=2^", {{1, L"x=1"}, {2, L"y=2"}}},
+        {"final mark before blank and comment lines", "y=2 ^\n\n# c\n\n", {{1, L"y=2"}}},
+        {"a line of only the mark", "^\na=1\nb=2", {{1, L"a=1"}, {3, L"b=2"}}},
+        {"a mark inside the line", "a=b^c\n", {{1, L"a=b^c"}}},
+        {"CR LF line ends", "a=1\r\n\r\nb=2\r\n", {{1, L"a=1"}, {3, L"b=2"}}},
+        {"a lone CR stays", "a=1\rb=2\nc=3\r", {{1, L"a=1\rb=2"}, {2, L"c=3\r"}}},
+        {"Ctrl-Z ends the file", "a=1\nb=2\x1A\nc=3\n", {{1, L"a=1"}, {2, L"b=2"}}},
+        {"NUL ends its line's text", "a=1\0junk\nb=2"s, {{1, L"a=1"}, {2, L"b=2"}}},
+        {"NUL at the line's start", "\0a=1\nb=2"s, {{2, L"b=2"}}},
+        {"8-bit text", "k=caf\xE9", {{1, L"k=caf\u00e9"}}},
+        {"byte-order mark stays in the first line", "\xEF\xBB\xBFwexal.main.class=A\nwexal.splash=s",
+         {{1, L"\u00ef\u00bb\u00bfwexal.main.class=A"}, {2, L"wexal.splash=s"}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(entriesOf(c.bytes), c.entries) << c.what;
+}
+
+TEST(ReadEntries, AcceptsPhysicalLinesOfUpTo4999Characters) {
+    const std::string longest(4999, 'x');
+    EXPECT_EQ(entriesOf("a=1\n" + longest + "\r\nb=2"), (Entries{{1, L"a=1"}, {2, std::wstring(4999, L'x')}, {3, L"b=2"}}));
+    EXPECT_EQ(entriesOf(longest), (Entries{{1, std::wstring(4999, L'x')}}));
+}
+
+TEST(ReadEntries, ReportsALongerLineWithItsNumber) {
+    const std::wstring message = L"Line 3 of the configuration file tool.lap is longer than 4999 characters.";
+    const std::string tooLong(5000, 'x');
+    EXPECT_EQ(readFailure("a=1\n# c\n" + tooLong + "\nb=2\n"), message);
+    EXPECT_EQ(readFailure("a=1\n\n" + tooLong), message);
+    EXPECT_EQ(readFailure("a=1\n\n" + std::string(4999, 'x') + "\r\n"), L"(no failure)");
+    // A NUL hides the rest of the line's text, not its length.
+    EXPECT_EQ(readFailure("a=1\n\nk=v\0"s + tooLong), message);
+    EXPECT_EQ(readFailure("a=1\n\n" + std::string(4999, 'x') + "\r"), message);
+}
+
+TEST(PropertyNameAndValue, DivideAtTheFirstEqualsSign) {
+    const struct {
+        std::wstring text;
+        std::wstring name;
+        std::wstring value;
+    } cases[] = {
+        {L"wexal.main.class=com.example.Main", L"wexal.main.class", L"com.example.Main"},
+        {L"a=b=c", L"a", L"b=c"},
+        {L"=x", L"", L"x"},
+        {L"wexal.debug.file", L"wexal.debug.file", L""},
+        {L"a=", L"a", L""},
+        {L" a b = c d ", L" a b ", L" c d "},
+        {L"", L"", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parsePropertyName(c.text), c.name) << toUtf8(c.text);
+        EXPECT_EQ(parsePropertyValue(c.text), c.value) << toUtf8(c.text);
+    }
+}
+
+}  // namespace

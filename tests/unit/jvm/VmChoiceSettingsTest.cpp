@@ -1,0 +1,67 @@
+// The configuration's tests of the VM choice settings, on values as the setters store them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "config/Properties.h"
+#include "util/Text.h"
+
+namespace {
+
+TEST(VmChoiceSettings, TellRequiredAndPreferredWords) {
+    const struct {
+        std::wstring value;
+        bool binJvmDirRequired;
+        bool bundlePreferred;
+        bool bundleRequired;
+    } cases[] = {
+        {L"", false, false, false},
+        {L"client", true, false, false},
+        {L"Server", true, false, false},
+        {L"REQUIRE_CLIENT", true, false, false},
+        {L"prefer_server", false, false, false},
+        {L"jre", false, false, true},
+        {L"SDK", false, false, true},
+        {L"require_jre", false, false, true},
+        {L"Prefer_JRE", false, true, false},
+        {L"prefer_sdk", false, true, false},
+        {L"require_ sdk", false, false, false},
+    };
+    for (const auto& c : cases) {
+        Properties properties;
+        properties.setBinJvmDir(c.value);
+        properties.setJavaBundle(c.value);
+        EXPECT_EQ(properties.isBinJvmDirRequired(), c.binJvmDirRequired) << toUtf8(c.value);
+        EXPECT_EQ(properties.isJavaBundlePreferred(), c.bundlePreferred) << toUtf8(c.value);
+        EXPECT_EQ(properties.isJavaBundleRequired(), c.bundleRequired) << toUtf8(c.value);
+    }
+}
+
+TEST(VmChoiceSettings, CompareVersionsWithInclusiveBounds) {
+    const struct {
+        std::wstring bound;
+        std::wstring version;
+        bool meetsMin;
+        bool meetsMax;
+    } cases[] = {
+        {L"", L"1.2", true, true},
+        {L"1.8", L"1.7.0_80", false, true},
+        {L"1.8", L"1.8", true, true},
+        {L"1.8", L"1.8.0", true, true},
+        {L"1.8", L"1.8.0_151", true, false},
+        {L"1.8.0_151", L"1.8.0_151", true, true},
+        {L"11", L"9", false, true},
+        {L"17", L"17.0.21.1", true, false},
+        {L"._.", L"0", true, true},
+        {L"1.8.0_999", L"1.8.0_1000", false, true},  // long components compare as text
+    };
+    for (const auto& c : cases) {
+        Properties properties;
+        properties.setMinJavaVersion(c.bound);
+        properties.setMaxJavaVersion(c.bound);
+        EXPECT_EQ(properties.meetsMinJavaVersion(c.version), c.meetsMin) << toUtf8(c.bound + L" vs " + c.version);
+        EXPECT_EQ(properties.meetsMaxJavaVersion(c.version), c.meetsMax) << toUtf8(c.bound + L" vs " + c.version);
+    }
+}
+
+}  // namespace

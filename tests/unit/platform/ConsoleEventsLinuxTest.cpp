@@ -1,0 +1,87 @@
+// Console control events on Linux: signals reach the handler on a thread of its own, and closing
+// and shutdown signals still end the process afterwards.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <future>
+#include <thread>
+
+#include "platform/ConsoleEvents.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+struct HandledEvent {
+    unsigned event;
+    std::thread::id thread;
+};
+std::promise<HandledEvent> handledEvent;
+
+bool recordEvent(unsigned event) {
+    handledEvent.set_value({event, std::this_thread::get_id()});
+    return true;
+}
+
+// For the child processes of the death tests: says which event it saw on stderr.
+bool announceEvent(unsigned event) {
+    std::fprintf(stderr, "handled event %u\n", event);
+    return event == platform::kClose || event == platform::kShutdown;
+}
+
+bool declineEvent(unsigned event) {
+    std::fprintf(stderr, "declined event %u\n", event);
+    return false;
+}
+
+// Raises `signal` with `handler` registered and waits for the process to end; exit code 3 if it
+// does not.
+[[noreturn]] void raiseAndWait(platform::ConsoleEventHandler handler, int signal) {
+    if (!platform::addConsoleHandler(handler)) std::exit(2);
+    raise(signal);
+    std::this_thread::sleep_for(10s);
+    std::exit(3);
+}
+
+void countSignal(int) {}
+
+TEST(ConsoleEventsOnLinux, HandsCtrlCToTheHandlerOnAnotherThreadAndGoesOn) {
+    handledEvent = {};
+    std::future<HandledEvent> handled = handledEvent.get_future();
+    ASSERT_TRUE(platform::addConsoleHandler(recordEvent));
+    raise(SIGINT);
+    ASSERT_EQ(handled.wait_for(10s), std::future_status::ready);
+    platform::removeConsoleHandler(recordEvent);
+    const HandledEvent result = handled.get();
+    EXPECT_EQ(result.event, platform::kCtrlC);
+    EXPECT_NE(result.thread, std::this_thread::get_id());
+}
+
+TEST(ConsoleEventsOnLinux, EndsTheProcessAsTheSignalWouldAfterCloseAndShutdown) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(raiseAndWait(announceEvent, SIGHUP), testing::KilledBySignal(SIGHUP), "handled event 2\n");
+    EXPECT_EXIT(raiseAndWait(announceEvent, SIGTERM), testing::KilledBySignal(SIGTERM), "handled event 6\n");
+}
+
+TEST(ConsoleEventsOnLinux, EndsTheProcessWhenTheHandlerDeclinesCtrlC) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(raiseAndWait(declineEvent, SIGINT), testing::KilledBySignal(SIGINT), "declined event 0\n");
+}
+
+TEST(ConsoleEventsOnLinux, GivesTheSignalsBackToTheirPreviousHandlersOnRemoval) {
+    struct sigaction previous {};
+    previous.sa_handler = countSignal;
+    struct sigaction saved {};
+    ASSERT_EQ(sigaction(SIGTERM, &previous, &saved), 0);
+    ASSERT_TRUE(platform::addConsoleHandler(recordEvent));
+    platform::removeConsoleHandler(recordEvent);
+    struct sigaction current {};
+    sigaction(SIGTERM, &saved, &current);
+    EXPECT_EQ(current.sa_handler, countSignal);
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// The file system services where Windows differs: hidden and system entries, single-byte lines
+// ending in CR LF.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "DirectoryListing.h"
+#include "platform/Files.h"
+#include "platform/win32/Win32.h"
+#include "support/TempDir.h"
+
+namespace {
+
+TEST(ListDirectoryOnWindows, ListsHiddenAndSystemEntries) {
+    TempDir dir;
+    const std::wstring hidden = dir.writeFile(L"hidden.jar", "");
+    const std::wstring system = dir.makeDir(L"system");
+    ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(SetFileAttributesW(system.c_str(), FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_EQ(sortedListing(dir.path() + L"\\"), (std::vector<std::string>{"../", "./", "hidden.jar", "system/"}));
+}
+
+TEST(AppendLineToFileOnWindows, CreatesTheFileAndAppendsSingleByteLinesEndingInCrLf) {
+    TempDir dir;
+    const std::wstring file = dir / L"debug.log";
+    platform::appendLineToFile(file, L"The chosen JVM: first");
+    platform::appendLineToFile(file, L"caf\u00e9 \u00ff");
+    EXPECT_EQ(platform::readFileBytes(file), "The chosen JVM: first\r\ncaf\xe9 \xff\r\n");
+}
+
+TEST(AppendLineToFileOnWindows, WritesAQuestionMarkForEachCharacterBeyondU00FF) {
+    TempDir dir;
+    const std::wstring file = dir / L"debug.log";
+    // U+1F600 takes two UTF-16 units but is one character.
+    platform::appendLineToFile(file, L"price \u20ac, smile \U0001F600, end");
+    EXPECT_EQ(platform::readFileBytes(file), "price ?, smile ?, end\r\n");
+}
+
+}  // namespace
