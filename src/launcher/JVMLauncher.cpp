@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
-#include <thread>
 
 #include "config/ClassAndLibraryPath.h"
 #include "config/Properties.h"
@@ -220,9 +219,9 @@ void JVMLauncher::tearDown(const VmLibrary& vmLibrary) {
     m_javaVm->DestroyJavaVM();  // returns once the program's last non-daemon thread has ended
     m_vmAlive = false;
     // A console event that got past the flag before it was cleared may still be inside the VM
-    // library; it leaves quickly, since the VM refuses to attach threads once destroyed.
-    while (m_consoleCallsInside != 0) std::this_thread::yield();
-    platform::freeLibrary(vmLibrary.library);
+    // library, and may stay there for good (a thread the VM let go of while detaching it can block
+    // inside the destroyed VM). Its library then stays loaded: the process ends right after this.
+    if (m_consoleCallsInside == 0) platform::freeLibrary(vmLibrary.library);
     platform::removeConsoleHandler(consoleCtrlHandler);
 }
 

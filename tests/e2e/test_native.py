@@ -9,11 +9,9 @@ import unittest
 import e2e_support as e2e
 from e2e_support import error_line, key_values
 
-LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", "build/native/wexal")
+LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", "build/native/src/wexal")
 JAVA_HOME = e2e.java_home()
 MAIN_FAILED = "Error occured while calling main method in Java class app/Main"
-
-
 BUILD = None
 
 
@@ -21,11 +19,8 @@ def setUpModule():
     # One compilation of the probe program for the whole suite: javac takes two seconds a time.
     global BUILD
     BUILD = e2e.TempFolder()
+    unittest.addModuleCleanup(BUILD.cleanup)
     e2e.compile_java(e2e.JAVA_SOURCES, BUILD.path / "classes")
-
-
-def tearDownModule():
-    BUILD.cleanup()
 
 
 class LauncherTestCase(unittest.TestCase):
@@ -53,9 +48,8 @@ class LauncherTestCase(unittest.TestCase):
     def assertSucceeded(self, run, stdout):
         self.assertEqual((run.returncode, run.stdout, run.stderr), (0, stdout, ""))
 
-    def assertReported(self, run, message, stdout=""):
-        self.assertEqual((run.returncode, run.stdout, run.stderr),
-                         (1, stdout, error_line(self.app.path, message)))
+    def assertReported(self, run, message):
+        self.assertEqual((run.returncode, run.stdout, run.stderr), (1, "", error_line(self.app.path, message)))
 
 
 class ArgumentTest(LauncherTestCase):
@@ -80,11 +74,11 @@ class ProgramEndTest(LauncherTestCase):
 
     def test_uncaught_exception_prints_its_trace_and_is_reported(self):
         run = self.run_probe("throw")
-        self.assertEqual((run.returncode, run.stdout), (1, ""))
-        trace, report = run.stderr.splitlines(keepends=True)[:-1], run.stderr.splitlines(keepends=True)[-1]
-        self.assertEqual(trace[0], 'Exception in thread "main" java.lang.IllegalStateException: thrown by the probe\n')
-        self.assertRegex(trace[1], r"^\tat app\.Main\.main\(Main\.java:\d+\)\n$")
-        self.assertEqual(report, error_line(self.app.path, MAIN_FAILED))
+        lines = run.stderr.splitlines(keepends=True)
+        self.assertEqual((run.returncode, run.stdout, len(lines)), (1, "", 3), run.stderr)
+        self.assertEqual(lines[0], 'Exception in thread "main" java.lang.IllegalStateException: thrown by the probe\n')
+        self.assertRegex(lines[1], r"^\tat app\.Main\.main\(Main\.java:\d+\)\n$")
+        self.assertEqual(lines[2], error_line(self.app.path, MAIN_FAILED))
 
     def test_process_waits_for_non_daemon_threads_after_main_returns(self):
         self.assertSucceeded(self.run_probe("worker"), "main returns\nworker done\n")
@@ -230,7 +224,8 @@ class ErrorReportTest(LauncherTestCase):
 
     def test_detail_off_shows_the_default_text_alone(self):
         run = self.run_probe("arguments", "wexal.error.show.detail=no", "wexal.service.name=tool")
-        self.assertEqual((run.returncode, run.stdout, run.stderr), (1, "", f"{self.app.path}: Error in Java launcher.\n"))
+        self.assertEqual((run.returncode, run.stdout, run.stderr),
+                         (1, "", f"{self.app.path}: Error in Java launcher.\n"))
 
     def test_configured_default_text_replaces_the_built_in_one(self):
         run = self.run_probe("arguments", "wexal.error.default.text=Tool could not start.", "wexal.service.name=tool")
@@ -242,8 +237,9 @@ class InstalledVmTest(LauncherTestCase):
     """The VM chosen among the Java installations of /usr/lib/jvm, which may hold newer ones."""
 
     def test_maximum_version_chooses_java_17(self):
-        self.app.configure(["wexal.max.java.version=17.99", "wexal.main.class=app.Main", "wexal.debug.file=debug.txt",
-                            f"-Djava.class.path={self.classes}", "-Dprobe=properties", "wexal.main.argument=java.home"])
+        self.app.configure(["wexal.max.java.version=17.99", "wexal.main.class=app.Main",
+                            "wexal.debug.file=debug.txt", f"-Djava.class.path={self.classes}", "-Dprobe=properties",
+                            "wexal.main.argument=java.home"])
         run = self.app.run(cwd=self.start_dir)
         self.assertEqual((run.returncode, run.stderr), (0, ""))
         chosen = (self.app.folder / "debug.txt").read_text().splitlines()[0]
@@ -291,8 +287,8 @@ class HelloExampleTest(unittest.TestCase):
         e2e.make_jar(temp.path / "classes", app.folder / "lib" / "hello.jar")
         shutil.copy(example / "hello.lap", app.config_path)
         run = app.run("Ada", "Lovelace", cwd=temp.path)
-        self.assertEqual((run.returncode, run.stdout, run.stderr),
-                         (0, "Hello from Wexal!\nargument 1: Ada\nargument 2: Lovelace\nargument 3: from hello.lap\n", ""))
+        greeting = "Hello from Wexal!\nargument 1: Ada\nargument 2: Lovelace\nargument 3: from hello.lap\n"
+        self.assertEqual((run.returncode, run.stdout, run.stderr), (0, greeting, ""))
 
 
 if __name__ == "__main__":

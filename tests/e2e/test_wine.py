@@ -3,6 +3,7 @@ tool.lap, choosing among fake Java homes from the registry and launching the tes
 jvm.dll, which records what it receives in a log."""
 
 import os
+import pathlib
 import shutil
 import unittest
 
@@ -11,11 +12,12 @@ import wine_support
 from wine_support import MB_ICONWARNING, windows_path
 
 BITS = int(os.environ.get("WEXAL_E2E_BITS", "32"))
-LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", f"build/win{BITS}/wexal.exe")
+LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", f"build/win{BITS}/src/wexal.exe")
 FAKES = {
     "jvm.dll": e2e.built_file("WEXAL_E2E_FAKE_JVM", f"build/win{BITS}/fake-java-home/bin/server/jvm.dll"),
     "splashscreen.dll": e2e.built_file("WEXAL_E2E_FAKE_SPLASH", f"build/win{BITS}/fake-java-home/bin/splashscreen.dll"),
-    "msvcr71.dll": e2e.built_file("WEXAL_E2E_FAKE_RUNTIME", f"build/win{BITS}/fake-java-home/bin/msvcr71.dll"),
+    "msvcr71.dll": e2e.built_file("WEXAL_E2E_FAKE_MSVCR71", f"build/win{BITS}/fake-java-home/bin/msvcr71.dll"),
+    "msvcr100.dll": e2e.built_file("WEXAL_E2E_FAKE_MSVCR100", f"build/win{BITS}/fake-java-home/bin/msvcr100.dll"),
 }
 PREFIX = wine_support.WinePrefix(os.environ.get("WEXAL_E2E_WINEPREFIX") or f"/tmp/wexal-e2e-wine-win{BITS}", BITS)
 
@@ -49,19 +51,16 @@ class WineTestCase(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        cls.homes_folder = e2e.TempFolder()
+        homes_folder = e2e.TempFolder()
+        cls.addClassCleanup(homes_folder.cleanup)
         cls.homes = {}
         for key, version, name, files in cls.INSTALLATIONS:
-            cls.homes[name] = cls.homes_folder.path / name
+            cls.homes[name] = homes_folder.path / name
             for file in files:
                 target = cls.homes[name] / file
                 target.parent.mkdir(parents=True, exist_ok=True)
                 shutil.copy(FAKES[target.name], target)
         PREFIX.seed_registry([(key, version, cls.homes[name]) for key, version, name, _ in cls.INSTALLATIONS])
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.homes_folder.cleanup()
 
     def setUp(self):
         temp = e2e.TempFolder()
@@ -106,21 +105,23 @@ class RegistrySelectionTest(WineTestCase):
     ]
 
     def test_chosen_vm_follows_versions_and_preferences(self):
-        jre151, jre144, jdk161 = self.homes["jre151"], self.homes["jre144"], self.homes["jdk161"]
         cases = [
-            ([], jvm_record(jdk161, "sdk", "client", "1.8.0_161", "001.008.000.161.B1.D2.")),
-            (["wexal.bin.jvm.dir=server"], jvm_record(jdk161, "sdk", "server", "1.8.0_161", "001.008.000.161.D3.B1.")),
-            (["wexal.java.bundle=jre"], jvm_record(jre151, "jre", "client", "1.8.0_151", "001.008.000.151.B3.D2.")),
+            ([], ("jdk161", "sdk", "client", "1.8.0_161", "001.008.000.161.B1.D2.")),
+            (["wexal.bin.jvm.dir=server"], ("jdk161", "sdk", "server", "1.8.0_161", "001.008.000.161.D3.B1.")),
+            (["wexal.java.bundle=jre"], ("jre151", "jre", "client", "1.8.0_151", "001.008.000.151.B3.D2.")),
             (["wexal.java.bundle=jre", "wexal.bin.jvm.dir=prefer_server"],
-             jvm_record(jre151, "jre", "server", "1.8.0_151", "001.008.000.151.B3.D2.")),
-            (["wexal.java.bundle=sdk"], jvm_record(jdk161, "sdk", "client", "1.8.0_161", "001.008.000.161.B3.D2.")),
-            (["wexal.max.java.version=1.8.0_150"], jvm_record(jre144, "jre", "client", "1.8.0_144", "001.008.000.144.B2.D2.")),
+             ("jre151", "jre", "server", "1.8.0_151", "001.008.000.151.B3.D2.")),
+            (["wexal.java.bundle=sdk"], ("jdk161", "sdk", "client", "1.8.0_161", "001.008.000.161.B3.D2.")),
+            (["wexal.max.java.version=1.8.0_150"], ("jre144", "jre", "client", "1.8.0_144", "001.008.000.144.B2.D2.")),
         ]
-        for settings, chosen in cases:
+        for settings, (home, *chosen) in cases:
             with self.subTest(settings=settings):
                 run, log = self.launch(["wexal.main.class=app.Main", "wexal.debug.file=debug.txt", *settings])
                 self.assertNoReport(run)
-                self.assertEqual(self.chosen_jvm(), chosen)
+                record = jvm_record(self.homes[home], *chosen)
+                self.assertEqual(self.chosen_jvm(), record)
+                jvm_path = record.split(",")[0].removeprefix("m_jvmPath=")
+                self.assertEqual(wine_support.loaded_vm_libraries(run.stderr), [jvm_path])
                 self.assertEqual(log[-2:], ["ExceptionOccurred none", "DestroyJavaVM"])
                 (self.app.folder / "debug.txt").unlink()
 
@@ -171,6 +172,32 @@ class LaunchTest(WineTestCase):
             "ExceptionOccurred none",
             "DestroyJavaVM",
         ])
+
+    def test_debug_file_records_the_chosen_vm_and_the_configuration(self):
+        run, _ = self.launch(["wexal.main.class=com.acme.Main", "wexal.debug.file=debug.txt", "-Dapp.mode=test",
+                              "wexal.main.argument=configured"], args=("first",))
+        self.assertNoReport(run)
+        chosen = jvm_record(self.homes["jre"], "jre", "client", "1.8.0_151", "001.008.000.151.B2.D2.")
+        properties = (f"m_fullPathAndNameOfExe={windows_path(self.app.path)},"
+                      f"m_selfHomePath={windows_path(self.app.folder)},m_customJavaHomePath=,m_customBinJvmDir=,"
+                      "m_mainClass=com.acme.Main,m_customJvmPath=,m_minJavaVersion=,m_maxJavaVersion=,"
+                      "m_trapConsoleCtrl=,m_jarsInClasspath=,m_libraryPath=,m_debugFile=debug.txt,"
+                      f"m_callerDir={windows_path(self.start_dir)},m_exeBitness={BITS},m_operatingSystemBitness=64,"
+                      "m_javaSystemProperties[0]=-Dapp.mode=test,m_commandLineArguments[0]=first,"
+                      + "".join(f"m_commandLineArguments[{i}]=," for i in range(1, 5))
+                      + "m_commandLineArguments[5]=configured")
+        self.assertEqual((self.app.folder / "debug.txt").read_bytes().decode("latin-1"),
+                         f"The chosen JVM: {chosen}\r\nThe properties chosen: {properties}\r\n")
+
+    def test_runtime_library_falls_back_to_msvcr100(self):
+        home = self.temp / "home"
+        for file in ("bin/client/jvm.dll", "bin/msvcr100.dll"):
+            (home / file).parent.mkdir(parents=True, exist_ok=True)
+            shutil.copy(FAKES[pathlib.PurePath(file).name], home / file)
+        run, log = self.launch(["wexal.main.class=app.Main", f"wexal.java.home.path={windows_path(home)}"])
+        self.assertNoReport(run)
+        self.assertEqual(log[:2], ["loaded msvcr100.dll",
+                                   "JNI_CreateJavaVM version=0x00010002 nOptions=0 ignoreUnrecognized=0"])
 
     def test_splash_library_gets_the_splash_file_name(self):
         run, log = self.launch(["wexal.main.class=app.Main", "wexal.splash=images\\splash.png"])

@@ -13,6 +13,8 @@ from e2e_support import Run, decode
 # wide string as L"..." with \n, \r, \t, \", \\ and four hex digits after "\" for other characters.
 _MESSAGE_BOX_CALL = re.compile(
     r'Call user32\.MessageBoxW\([0-9a-f]+,[0-9a-f]+ L"((?:[^"\\]|\\.)*)",[0-9a-f]+ L"((?:[^"\\]|\\.)*)",([0-9a-f]+)\)')
+# A library Wine loaded from its own file (not one of Wine's built-in ones), as +loaddll prints it.
+_NATIVE_LIBRARY_LOADED = re.compile(r'trace:loaddll:\w+ Loaded L"((?:[^"\\]|\\.)*)" at [0-9a-f]+: native')
 _ESCAPE = re.compile(r"\\([0-9a-f]{4}|.)")
 _SIMPLE_ESCAPES = {"n": "\n", "r": "\r", "t": "\t", '"': '"', "\\": "\\"}
 
@@ -37,6 +39,12 @@ def message_boxes(trace):
             for text, caption, style in _MESSAGE_BOX_CALL.findall(trace)]
 
 
+def loaded_vm_libraries(trace):
+    """The paths of the jvm.dll files loaded in a +loaddll trace, in order."""
+    paths = [_unescape(path) for path in _NATIVE_LIBRARY_LOADED.findall(trace)]
+    return [path for path in paths if path.lower().endswith("\\jvm.dll")]
+
+
 def registry_file(installations):
     """A .reg file that replaces HKLM\\SOFTWARE\\JavaSoft by `installations`, a list of
     (key, version, Java home) with key "Java Runtime Environment" or "Java Development Kit", and
@@ -56,8 +64,10 @@ class WinePrefix:
     def __init__(self, path, bits):
         self.path = pathlib.Path(path)
         self.bits = bits
+        # No Mono or Gecko installer at prefix creation; the fake C runtime libraries instead of
+        # Wine's own, which Wine would load even for a full path; UTF-8 command lines.
         self.environment = {**os.environ, "WINEPREFIX": str(self.path), "WINEDEBUG": "-all",
-                            "WINEDLLOVERRIDES": "mscoree,mshtml=", "LC_ALL": "C.UTF-8"}
+                            "WINEDLLOVERRIDES": "mscoree,mshtml=;msvcr71,msvcr100=n", "LC_ALL": "C.UTF-8"}
 
     def start(self):
         self.path.mkdir(parents=True, exist_ok=True)
@@ -71,15 +81,27 @@ class WinePrefix:
         with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, newline="") as file:
             file.write(registry_file(installations))
         try:
-            subprocess.run(["wine", "reg", "import", file.name, f"/reg:{self.bits}"], env=self.environment,
-                           check=True, capture_output=True, timeout=120)
+            returncode, _, stderr = _run_to_end(["wine", "reg", "import", file.name, f"/reg:{self.bits}"],
+                                                env=self.environment, timeout=300)
         finally:
             os.unlink(file.name)
+        if returncode != 0:
+            raise RuntimeError(f"wine reg import failed: {stderr}")
 
     def run(self, program, args=(), cwd=None, environment=None, timeout=60):
-        """Runs the Windows program `program` with `args` and waits for its end; stderr holds the relay
-        trace of its MessageBoxW calls."""
-        env = {**self.environment, **(environment or {}), "WINEDEBUG": "-all,+relay"}
-        done = subprocess.run(["wine", str(program), *args], cwd=cwd, env=env, timeout=timeout,
-                              stdin=subprocess.DEVNULL, capture_output=True)
-        return Run(done.returncode, decode(done.stdout), decode(done.stderr))
+        """Runs the Windows program `program` with `args` and waits for its end; stderr holds the trace
+        of its MessageBoxW calls and of the libraries it loaded."""
+        env = {**self.environment, **(environment or {}), "WINEDEBUG": "-all,+relay,+loaddll"}
+        return Run(*_run_to_end(["wine", str(program), *args], cwd=cwd, env=env, timeout=timeout))
+
+
+def _run_to_end(command, timeout, **options):
+    """Runs `command` and returns its exit code, stdout and stderr. The output goes through files,
+    not pipes: Wine's background processes (started with a new prefix) inherit the output and
+    would keep a pipe open after the program has ended."""
+    with tempfile.TemporaryFile() as stdout, tempfile.TemporaryFile() as stderr:
+        done = subprocess.run(command, stdin=subprocess.DEVNULL, stdout=stdout, stderr=stderr, timeout=timeout,
+                              **options)
+        stdout.seek(0)
+        stderr.seek(0)
+        return done.returncode, decode(stdout.read()), decode(stderr.read())
