@@ -100,11 +100,9 @@ def cmake_build(preset, build_dir, log, extra_configure=()):
     build = ["cmake", "--build", build_dir, "-j", str(os.cpu_count() or 2), "--target", "wexal"]
     if not (run_logged(configure, log) and run_logged(build, log)):
         return None
-    # The executable lands in the build folder itself or in its src folder, as src/ places it.
-    for folder in (build_dir, build_dir / "src"):
-        for name in ("wexal", "wexal.exe"):
-            if (folder / name).is_file():
-                return folder / name
+    for name in ("wexal", "wexal.exe"):
+        if (build_dir / name).is_file():
+            return build_dir / name
     return None
 
 

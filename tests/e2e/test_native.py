@@ -9,7 +9,7 @@ import unittest
 import e2e_support as e2e
 from e2e_support import error_line, key_values
 
-LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", "build/native/src/wexal")
+LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", "build/native/wexal")
 JAVA_HOME = e2e.java_home()
 MAIN_FAILED = "Error occured while calling main method in Java class app/Main"
 BUILD = None

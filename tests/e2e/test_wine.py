@@ -12,7 +12,7 @@ import wine_support
 from wine_support import MB_ICONWARNING, windows_path
 
 BITS = int(os.environ.get("WEXAL_E2E_BITS", "32"))
-LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", f"build/win{BITS}/src/wexal.exe")
+LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", f"build/win{BITS}/wexal.exe")
 FAKES = {
     "jvm.dll": e2e.built_file("WEXAL_E2E_FAKE_JVM", f"build/win{BITS}/fake-java-home/bin/server/jvm.dll"),
     "splashscreen.dll": e2e.built_file("WEXAL_E2E_FAKE_SPLASH", f"build/win{BITS}/fake-java-home/bin/splashscreen.dll"),
