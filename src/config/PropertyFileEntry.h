@@ -10,6 +10,12 @@ public:
     PropertyFileEntry(std::int32_t lineNumber, std::wstring line)
         : m_lineNumber(lineNumber), m_line(std::move(line)) {}
     virtual ~PropertyFileEntry() = default;
+    // Declared, since the virtual destructor would otherwise leave entries copy-only and every
+    // growth of the entry list would copy their texts.
+    PropertyFileEntry(const PropertyFileEntry&) = default;
+    PropertyFileEntry(PropertyFileEntry&&) noexcept = default;
+    PropertyFileEntry& operator=(const PropertyFileEntry&) = default;
+    PropertyFileEntry& operator=(PropertyFileEntry&&) noexcept = default;
 
     std::int32_t getLineNumber() const { return m_lineNumber; }
     void setLineNumber(std::int32_t lineNumber) { m_lineNumber = lineNumber; }
