@@ -15,15 +15,6 @@ namespace {
 
 constexpr std::uint32_t kLargestSigned = 2147483647;
 
-// White space that a C library number reader skips in the classic locale.
-bool isNumberSpace(wchar_t c) {
-    return c == L' ' || (c >= L'\t' && c <= L'\r');
-}
-
-bool isDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
-
 }  // namespace
 
 std::uint32_t percentOfMemoryKb(const std::wstring& percentText, std::uint64_t bytes) {
@@ -36,13 +27,13 @@ std::uint32_t percentOfMemoryKb(const std::wstring& percentText, std::uint64_t b
 
 std::uint32_t readLimitKb(const std::wstring& text) {
     std::size_t position = 0;
-    while (position < text.size() && isNumberSpace(text[position])) ++position;
+    while (position < text.size() && isClassicSpace(text[position])) ++position;
     const bool negative = position < text.size() && text[position] == L'-';
     if (position < text.size() && (text[position] == L'+' || text[position] == L'-')) ++position;
     // Held at 2^31, the magnitude of the most negative 32-bit number, so it cannot overflow.
     constexpr std::int64_t kMostMagnitude = std::int64_t{kLargestSigned} + 1;
     std::int64_t magnitude = 0;
-    for (; position < text.size() && isDigit(text[position]); ++position) {
+    for (; position < text.size() && isAsciiDigit(text[position]); ++position) {
         magnitude = std::min(magnitude * 10 + (text[position] - L'0'), kMostMagnitude);
     }
     const std::int64_t value = negative ? -magnitude : std::min(magnitude, std::int64_t{kLargestSigned});

@@ -41,11 +41,8 @@ void Properties::setFullPathAndNameOfExe(const std::wstring& path) {
     if (exeSeparator == std::wstring::npos) return;
     m_selfHomePath = path.substr(0, exeSeparator);
     // An executable kept in the application's "bin" folder has the application's folder as home.
-    const std::wstring binFolder = std::wstring(1, platform::kPathSeparator) + L"bin";
-    const std::size_t folderSeparator = m_selfHomePath.rfind(platform::kPathSeparator);
-    if (folderSeparator != std::wstring::npos && m_selfHomePath.compare(folderSeparator, std::wstring::npos, binFolder) == 0) {
-        m_selfHomePath.erase(folderSeparator);
-    }
+    const std::wstring binFolder = platform::kPathSeparator + std::wstring(L"bin");
+    if (endsWith(m_selfHomePath, binFolder)) m_selfHomePath.erase(m_selfHomePath.size() - binFolder.size());
 }
 
 void Properties::setCallerDir(const std::wstring& dir) {

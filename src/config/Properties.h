@@ -23,15 +23,20 @@ public:
     void setFullPathAndNameOfExe(const std::wstring& path);  // also derives the home folder
     void setCallerDir(const std::wstring& dir);
     void setNumberOfCommandLineArguments(std::uint32_t count);
+    // Stores `argument` in main argument slot `index`, growing the slots as needed.
     void setCommandLineArgument(const std::wstring& argument, std::uint32_t index);
     // Reads and applies the configuration file; reports its own failures.
     void load();
 
-    // Setters of the configuration keys.
-    void addJavaSystemProperty(const std::wstring& option);
+    // Setters of the configuration keys; unless said otherwise each stores the value unchanged.
+    void addJavaSystemProperty(const std::wstring& option);  // appends a VM option
     void setMainClass(const std::wstring& value);
+    // Store the lower-cased word; a bare "jre" or "sdk" ("client" or "server") stands for its
+    // "require_" form.
     void setJavaBundle(const std::wstring& value);
     void setBinJvmDir(const std::wstring& value);
+    // Keep the path only when it exists (the VM library path lower-cased where paths ignore case);
+    // otherwise the earlier value stays.
     void setJvmPath(const std::wstring& value);
     void setJavaHomePath(const std::wstring& value);
     void setMinJavaVersion(const std::wstring& value);
@@ -44,13 +49,16 @@ public:
     void setServiceDescription(const std::wstring& value);
     void setServiceOptionInstall(const std::wstring& value);
     void setServiceOptionUninstall(const std::wstring& value);
+    // Stores the entry's value in the main argument slot that follows the command line's
+    // arguments by the entry's line number, so configured arguments keep their file order.
     void setMainArgument(const PropertyFileEntry& entry);
     void setSplash(const std::wstring& value);
+    // Also hand the setting to the error report at once, for every later failure.
     void setErrorDefaultText(const std::wstring& value);
-    void setErrorShowDetail(const std::wstring& value);
+    void setErrorShowDetail(const std::wstring& value);  // toBool of the value
     void setFoundJvm(std::shared_ptr<const JVM> jvm);
 
-    // Heap sizing.
+    // Heap sizing: percentages of physical memory and limits in kilobytes, read as in HeapSizing.h.
     void setMemoryCheckLimits(const std::wstring& value);
     void setMemoryMaxAvailablePercent(const std::wstring& value);
     void setMemoryMaxTotalPercent(const std::wstring& value);
@@ -64,9 +72,16 @@ public:
     void computeMemoryOptions();
 
     // Class path, library path and the process-id option.
+    // Appends the ".jar" files of `directory` (with `recursive`, of its subfolders too) to the
+    // collected class path, each after a list separator. Reports "Error adding jars to classpath.".
     void addJarsToClasspath(std::wstring directory, bool recursive);
+    // Appends `directory` (with `recursive`, its subfolders in pre-order) to the collected library
+    // path, each after a list separator. Reports "Error adding directories to java.library.path.".
     void addLibraryPathDirectories(std::wstring directory, bool recursive);
+    // When toBool(value), appends "-Dprocess.id=<this process's id>" to the VM options.
     void setSyspropProcessId(const std::wstring& value);
+    // True when `text` begins with "-" (a VM option), with "-Djava.class.path", or with
+    // "-Djava.library.path", compared exactly.
     static bool isJvmOption(const std::wstring& text);
     static bool isClasspathOption(const std::wstring& text);
     static bool isLibraryPathOption(const std::wstring& text);

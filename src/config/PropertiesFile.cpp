@@ -158,14 +158,14 @@ void PropertiesFile::processProperty(PropertyFileEntry& entry) {
     reportFailures(L"Error processing property.", [&] {
         // The whole text is expanded, so a variable may produce the key or the leading "-".
         const std::wstring& text = PropertyValueVariables(m_properties).resolveVariables(entry.getLine());
-        std::wstring name = parsePropertyName(text);
-        std::wstring value = parsePropertyValue(text);
-        trim(name);
-        trim(value);
         if (Properties::isJvmOption(text)) {
             m_properties.addJavaSystemProperty(text);
             return;
         }
+        std::wstring name = parsePropertyName(text);
+        std::wstring value = parsePropertyValue(text);
+        trim(name);
+        trim(value);
         applyKey(m_properties, name, value, entry);
     });
 }

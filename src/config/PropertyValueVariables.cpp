@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 #include "config/Properties.h"
 #include "launcher/ErrorReport.h"
@@ -18,9 +19,20 @@ constexpr wchar_t kCloser = L'}';
 constexpr wchar_t kLateVariable[] = L"FOUND_JAVA_HOME";
 constexpr wchar_t kEnvironmentPrefix[] = L"env.";
 
-// The position of the first "}" after the opener at `opener`, or npos.
-std::size_t closerAfter(const std::wstring& text, std::size_t opener) {
-    return text.find(kCloser, opener + kOpenerLength);
+// Where a complete reference lies: its "${" and the first "}" after it.
+struct Reference {
+    std::size_t opener;
+    std::size_t closer;
+};
+
+// The first complete reference of `text` whose opener lies at or after `position`; none when
+// there is no opener there or the first one has no closer.
+std::optional<Reference> findReference(const std::wstring& text, std::size_t position) {
+    const std::size_t opener = text.find(kOpener, position);
+    if (opener == std::wstring::npos) return std::nullopt;
+    const std::size_t closer = text.find(kCloser, opener + kOpenerLength);
+    if (closer == std::wstring::npos) return std::nullopt;
+    return Reference{opener, closer};
 }
 
 // `path` up to its last separator; the whole path when it has none.
@@ -54,43 +66,35 @@ std::wstring valueOf(const std::wstring& name, const Properties& properties) {
 PropertyValueVariables::PropertyValueVariables(const Properties& properties) : m_properties(properties) {}
 
 bool PropertyValueVariables::containsVariables(const std::wstring& text) const {
-    const std::size_t opener = text.find(kOpener);
-    return opener != std::wstring::npos && closerAfter(text, opener) != std::wstring::npos;
+    return findReference(text, 0).has_value();
 }
 
 bool PropertyValueVariables::containsLateVariables(const std::wstring& text) const {
     return reportAnyFailureAs(L"Error while determining if property contains late variables.", [&] {
-        std::size_t position = 0;
-        for (;;) {
-            const std::size_t opener = text.find(kOpener, position);
-            if (opener == std::wstring::npos) return false;
-            const std::size_t closer = closerAfter(text, opener);
-            if (closer == std::wstring::npos) return false;
+        for (auto reference = findReference(text, 0); reference; reference = findReference(text, reference->closer)) {
             // Unlike expansion, this test forgives white space before the name too.
-            std::wstring name = text.substr(opener + kOpenerLength, closer - opener - kOpenerLength);
+            const std::size_t nameBegin = reference->opener + kOpenerLength;
+            std::wstring name = text.substr(nameBegin, reference->closer - nameBegin);
             trim(name);
             if (name == kLateVariable) return true;
-            position = closer;
         }
+        return false;
     });
 }
 
 std::wstring& PropertyValueVariables::resolveVariables(std::wstring& text) const {
     return reportAnyFailureAs(L"Error resolving property variables.", [&]() -> std::wstring& {
         std::size_t position = 0;
-        for (;;) {
-            const std::size_t opener = text.find(kOpener, position);
-            if (opener == std::wstring::npos) return text;
-            const std::size_t closer = closerAfter(text, opener);
-            if (closer == std::wstring::npos) return text;
+        while (const std::optional<Reference> found = findReference(text, position)) {
             // The reference begins with "$", so trimming removes only white space after the name.
-            std::wstring reference = text.substr(opener, closer - opener);
+            std::wstring reference = text.substr(found->opener, found->closer - found->opener);
             trim(reference);
             const std::wstring value = getVariableValue(reference);
-            text.replace(opener, closer + 1 - opener, value);
+            text.replace(found->opener, found->closer + 1 - found->opener, value);
             // Scanning resumes after the value: inserted text is never expanded again.
-            position = opener + value.size();
+            position = found->opener + value.size();
         }
+        return text;
     });
 }
 

@@ -50,9 +50,13 @@ unsigned rankOn(const RankScale& scale, const std::wstring& own, const std::wstr
     return ownIsFirst ? 3 - *position : *position;
 }
 
-// The rank part appended to a comparable version: letter, rank, ".".
-std::wstring rankPart(const RankScale& scale, unsigned rank) {
-    return scale.letter + toDecimal(rank) + L".";
+// Appends the rank part (letter, rank, ".") of a candidate whose field holds `own` to
+// `comparableVersion`; false when the rank is 0, which makes the candidate unacceptable.
+bool appendRankPart(const RankScale& scale, const std::wstring& own, const std::wstring& setting,
+                    std::wstring& comparableVersion) {
+    const unsigned rank = rankOn(scale, own, setting);
+    comparableVersion += scale.letter + toDecimal(rank) + L".";
+    return rank != 0;
 }
 
 // The components of a version text: the runs between "." and "_" separators.
@@ -109,17 +113,13 @@ JVM JVM::cloneForOtherJvmType() const {
 
 void JVM::adjustComparableVersionByBundle(const std::wstring& setting) {
     reportFailures(L"Error while adjusting the comparable Java version bundle.", [&] {
-        const unsigned rank = rankOn(kBundleScale, m_javaBundle, setting);
-        m_comparableVersion += rankPart(kBundleScale, rank);
-        if (rank == 0) m_acceptable = false;
+        if (!appendRankPart(kBundleScale, m_javaBundle, setting, m_comparableVersion)) m_acceptable = false;
     });
 }
 
 void JVM::adjustComparableVersionByBinJvmDir(const std::wstring& setting) {
     reportFailures(L"Error while adjusting the comparable Java JVM directories.", [&] {
-        const unsigned rank = rankOn(kBinJvmDirScale, m_binJvmDir, setting);
-        m_comparableVersion += rankPart(kBinJvmDirScale, rank);
-        if (rank == 0) m_acceptable = false;
+        if (!appendRankPart(kBinJvmDirScale, m_binJvmDir, setting, m_comparableVersion)) m_acceptable = false;
     });
 }
 

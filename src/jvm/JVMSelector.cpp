@@ -3,6 +3,7 @@
 #include "jvm/JVMSelector.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <iterator>
 
 #include "config/Properties.h"
@@ -99,12 +100,11 @@ std::optional<JVM> JVMSelector::getJvmFromCustomJavaHomePath() const {
 std::optional<JVM> JVMSelector::getJvmFromJavaHomePathAndJvmType(const std::wstring& javaHome,
                                                                  const std::wstring& type) const {
     return reportFailures(L"Error while getting the JVM from the Java home path and JVM type.", [&]() -> std::optional<JVM> {
-        const std::wstring jvmPath = vmLibraryPath(runtimeVmTypesFolder(javaHome), type);
-        if (fileExists(jvmPath)) return jvmAt(jvmPath, javaHome);
         // A development kit keeps its runtime in a folder of its own.
-        const std::wstring runtimeHome = javaHome + platform::kPathSeparator + L"jre";
-        const std::wstring runtimeJvmPath = vmLibraryPath(runtimeVmTypesFolder(runtimeHome), type);
-        if (fileExists(runtimeJvmPath)) return jvmAt(runtimeJvmPath, runtimeHome);
+        for (const std::wstring& home : {javaHome, javaHome + platform::kPathSeparator + L"jre"}) {
+            const std::wstring jvmPath = vmLibraryPath(runtimeVmTypesFolder(home), type);
+            if (fileExists(jvmPath)) return jvmAt(jvmPath, home);
+        }
         return std::nullopt;
     });
 }

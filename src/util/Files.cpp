@@ -1,3 +1,4 @@
+// fileExists, answered by the platform layer's find-first search.
 #include "util/Files.h"
 
 #include "platform/Files.h"

@@ -1,3 +1,4 @@
+// Text helpers: trimming, reading numbers and flags, UTF-8 and UTF-16 conversion, ASCII case.
 #include "util/Text.h"
 
 #include <cerrno>
@@ -10,19 +11,10 @@ bool isTrimmed(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\n';
 }
 
-// White space as the classic locale's ctype sees it, which a stream skips before a number.
-bool isStreamSpace(wchar_t c) {
-    return c == L' ' || (c >= L'\t' && c <= L'\r');
-}
-
-bool isDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
-
 // Appends the run of digits at `pos` to `out`; returns how many there were.
 std::size_t takeDigits(const std::wstring& text, std::size_t& pos, std::string& out) {
     std::size_t count = 0;
-    for (; pos < text.size() && isDigit(text[pos]); ++pos, ++count) out += static_cast<char>(text[pos]);
+    for (; pos < text.size() && isAsciiDigit(text[pos]); ++pos, ++count) out += static_cast<char>(text[pos]);
     return count;
 }
 
@@ -66,13 +58,34 @@ char32_t nextCodePoint(const std::wstring& text, std::size_t& pos) {
     return c;
 }
 
+// Appends `c` as UTF-16: one unit, or a surrogate pair beyond the Basic Multilingual Plane.
+template <typename Text>
+void appendUtf16(Text& out, char32_t c) {
+    using Unit = typename Text::value_type;
+    if (c < 0x10000) {
+        out += static_cast<Unit>(c);
+        return;
+    }
+    out += static_cast<Unit>(0xD800 + ((c - 0x10000) >> 10));
+    out += static_cast<Unit>(0xDC00 + ((c - 0x10000) & 0x3FF));
+}
+
+// Appends `c` in the units of wide text: UTF-16 (Windows) or UTF-32 (Linux).
 void appendWide(std::wstring& out, char32_t c) {
-    if (sizeof(wchar_t) == 2 && c >= 0x10000) {
-        out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
-        out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    if (sizeof(wchar_t) == 2) {
+        appendUtf16(out, c);
         return;
     }
     out += static_cast<wchar_t>(c);
+}
+
+// The number of continuation bytes that follow the lead byte `lead` of a multi-byte UTF-8
+// sequence; 0 for a byte that cannot lead one (a continuation byte, or one of C0, C1, F5 to FF).
+int continuationCount(unsigned char lead) {
+    if (lead >= 0xC2 && lead <= 0xDF) return 1;
+    if (lead >= 0xE0 && lead <= 0xEF) return 2;
+    if (lead >= 0xF0 && lead <= 0xF4) return 3;
+    return 0;
 }
 
 // Decodes one UTF-8 sequence at `pos`; an invalid or overlong sequence gives U+FFFD for its
@@ -80,7 +93,7 @@ void appendWide(std::wstring& out, char32_t c) {
 char32_t nextUtf8(const std::string& text, std::size_t& pos) {
     const auto lead = static_cast<unsigned char>(text[pos++]);
     if (lead < 0x80) return lead;
-    int extra = lead >= 0xF0 && lead <= 0xF4 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : 0;
+    const int extra = continuationCount(lead);
     if (extra == 0 || pos + static_cast<std::size_t>(extra) > text.size()) return kReplacement;
     char32_t c = lead & (0x3F >> extra);
     for (int i = 0; i < extra; ++i) {
@@ -95,6 +108,14 @@ char32_t nextUtf8(const std::string& text, std::size_t& pos) {
 }
 
 }  // namespace
+
+bool isClassicSpace(wchar_t c) {
+    return c == L' ' || (c >= L'\t' && c <= L'\r');
+}
+
+bool isAsciiDigit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
 void trim(std::wstring& text) {
     std::size_t end = text.size();
@@ -113,7 +134,7 @@ bool toBool(std::wstring text) {
 
 double toNumber(const std::wstring& text) {
     std::size_t pos = 0;
-    while (pos < text.size() && isStreamSpace(text[pos])) ++pos;
+    while (pos < text.size() && isClassicSpace(text[pos])) ++pos;
     std::string number;
     if (pos < text.size() && (text[pos] == L'+' || text[pos] == L'-')) number += static_cast<char>(text[pos++]);
     std::size_t digits = takeDigits(text, pos, number);
@@ -153,15 +174,7 @@ std::wstring fromUtf8(const std::string& text) {
 std::u16string toUtf16(const std::wstring& text) {
     std::u16string out;
     out.reserve(text.size());
-    for (std::size_t pos = 0; pos < text.size();) {
-        const char32_t c = nextCodePoint(text, pos);
-        if (c >= 0x10000) {
-            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(c);
-        }
-    }
+    for (std::size_t pos = 0; pos < text.size();) appendUtf16(out, nextCodePoint(text, pos));
     return out;
 }
 

@@ -5,6 +5,13 @@
 #include <cstdint>
 #include <string>
 
+// True for the white space a number reader skips in the classic locale: space and the characters
+// from horizontal tab to carriage return.
+bool isClassicSpace(wchar_t c);
+
+// True for the digits '0' to '9'.
+bool isAsciiDigit(wchar_t c);
+
 // Removes, in place, every leading and trailing space, horizontal tab and line feed. Carriage
 // returns and other white space stay.
 void trim(std::wstring& text);
@@ -18,10 +25,10 @@ bool toBool(std::wstring text);
 // text does not start with a number (or the number overflows a double).
 double toNumber(const std::wstring& text);
 
-// NUL-terminated UTF-8 (a lone surrogate becomes U+FFFD).
+// UTF-8 of `text` (a lone surrogate, or a value beyond Unicode, becomes U+FFFD).
 std::string toUtf8(const std::wstring& text);
 
-// Wide text from UTF-8 (invalid bytes become U+FFFD).
+// Wide text from UTF-8 (each byte that starts no valid sequence becomes U+FFFD).
 std::wstring fromUtf8(const std::string& text);
 
 // UTF-16 code units of `text`, for the Java VM's strings.

@@ -1,3 +1,4 @@
+// Jar files and library folders collected from configured folders, the path options and the process-id option.
 #include "config/ClassAndLibraryPath.h"
 
 #include <gtest/gtest.h>

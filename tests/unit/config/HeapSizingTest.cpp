@@ -1,3 +1,4 @@
+// Heap sizing: percentages, limit texts, the address-space cap and the "-Xmx" and "-Xms" options.
 #include "config/HeapSizing.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Variable references in configuration values: detection, late references and expansion.
 #include "config/PropertyValueVariables.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The text helpers: trimming, flags and numbers read from text, UTF conversions, ASCII case and affixes.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -65,6 +66,15 @@ TEST(Utf8, ReplacesWhatCannotBeConverted) {
     EXPECT_EQ(toUtf8(std::wstring(1, static_cast<wchar_t>(0xD800)) + L"x"), "\xEF\xBF\xBDx");
     EXPECT_EQ(fromUtf8("\xC0\xAFx"), L"\uFFFD\uFFFDx");
     EXPECT_EQ(fromUtf8("\xE2\x82"), L"\uFFFD\uFFFD");
+}
+
+TEST(Utf8, ReplacesBytesThatCanLeadNoSequence) {
+    // F5 to FF would encode values beyond Unicode (or nothing); decoding them as three-byte
+    // sequences would turn invalid input into ordinary characters.
+    EXPECT_EQ(fromUtf8("\xF8\x88\x80x"), L"\uFFFD\uFFFD\uFFFDx");
+    EXPECT_EQ(fromUtf8("\xF5\x80\x80\x80"), L"\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(fromUtf8("\xFF\xFE"), L"\uFFFD\uFFFD");
+    EXPECT_EQ(fromUtf8("\xF4\x8F\xBF\xBF"), std::wstring(sizeof(wchar_t) == 2 ? L"\xDBFF\xDFFF" : L"\U0010FFFF"));
 }
 
 TEST(AsciiCase, ChangesOnlyAsciiLetters) {
