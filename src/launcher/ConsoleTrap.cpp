@@ -1,31 +1,21 @@
+// The console control trap's handler: which events reach Java's initiateExit, which are answered
+// here and which are passed on.
 #include "launcher/ConsoleTrap.h"
 
 #include "launcher/JVMLauncher.h"
 #include "platform/ConsoleEvents.h"
 
-namespace {
-
-enum class Answer { callJavaAndHandle, handle, passOn };
-
-Answer answerTo(unsigned event) {
+bool consoleCtrlHandler(unsigned event) {
     switch (event) {
     case platform::kCtrlC:
     case platform::kCtrlBreak:
     case platform::kClose:
     case platform::kShutdown:
-        return Answer::callJavaAndHandle;
+        if (JVMLauncher* launcher = currentLauncher.load()) launcher->callInitiateExit();
+        return true;
     case platform::kLogoff:
-        return Answer::handle;
+        return true;
     default:
-        return Answer::passOn;
+        return false;
     }
-}
-
-}  // namespace
-
-bool consoleCtrlHandler(unsigned event) {
-    const Answer answer = answerTo(event);
-    if (answer != Answer::callJavaAndHandle) return answer == Answer::handle;
-    if (JVMLauncher* launcher = currentLauncher.load()) launcher->callInitiateExit();
-    return true;
 }

@@ -1,3 +1,4 @@
+// The debug file, written through the platform's line append.
 #include "launcher/DebugFile.h"
 
 #include "platform/Files.h"

@@ -1,3 +1,5 @@
+// The error report: the process-wide default text and detail switch, and the report that ends
+// the process.
 #include "launcher/ErrorReport.h"
 
 #include "launcher/ReportSink.h"

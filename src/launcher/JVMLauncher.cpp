@@ -1,3 +1,5 @@
+// The Java VM launch: the steps from the working directory to the teardown, the VM main
+// thread's stack size, and the console trap's call of initiateExit.
 #include "launcher/JVMLauncher.h"
 
 #include <algorithm>

@@ -21,6 +21,7 @@ public:
     VmInitArgs(const VmInitArgs&) = delete;
     VmInitArgs& operator=(const VmInitArgs&) = delete;
 
+    // The arguments for JNI_CreateJavaVM; they point into this object.
     JavaVMInitArgs* get() { return &m_args; }
 
 private:
@@ -29,6 +30,8 @@ private:
     JavaVMInitArgs m_args{};
 };
 
+// Launches the Java program of one configuration, once per process, and serves the console trap
+// while it runs.
 class JVMLauncher {
 public:
     // Registers the new launcher as `currentLauncher`; `properties` must outlive it.

@@ -1,4 +1,7 @@
+// The launcher's top level: the configuration built once, then the launch on a copy of it.
 #include "launcher/Launcher.h"
+
+#include <cstdint>
 
 #include "config/Properties.h"
 #include "launcher/ErrorReport.h"

@@ -2,7 +2,6 @@
 // folder and the command line, then the launch of the Java program.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,9 +12,11 @@ class Properties;
 // never returns after a failure (the error report ends the process).
 int runLauncher(const std::vector<std::wstring>& arguments);
 
-// Builds and loads the one launch configuration.
+// Builds and loads the one launch configuration for `arguments` (as for runLauncher): the
+// start-up directory is recorded, then the home folder becomes the current directory. Never
+// returns after a failure.
 Properties createProperties(const std::vector<std::wstring>& arguments);
 
-// Launches the Java program with the launcher's copy of the configuration. A configured service
-// name is refused.
+// Launches the Java program with the launcher's copy of the configuration and returns once the
+// VM has been torn down. A configured service name is refused; never returns after a failure.
 void launchProgram(Properties& properties);

@@ -1,3 +1,4 @@
+// The program's report sink: the platform's error box, then exit code 1.
 #include "launcher/ReportSink.h"
 
 #include <cstdlib>

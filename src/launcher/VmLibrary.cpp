@@ -1,3 +1,4 @@
+// Loading the chosen VM's libraries from its Java home and resolving their entry points.
 #include "launcher/VmLibrary.h"
 
 #include "launcher/ErrorReport.h"

@@ -19,9 +19,6 @@ public:
     PlaceholderWindow(const PlaceholderWindow&) = delete;
     PlaceholderWindow& operator=(const PlaceholderWindow&) = delete;
 
-    // Destroys the window now, if there is one.
-    void destroy();
-
 private:
     void* m_window = nullptr;
 };

@@ -31,6 +31,8 @@ struct FileIdentity {
     std::uint64_t index;
     bool operator==(const FileIdentity& other) const { return volume == other.volume && index == other.index; }
 };
+
+// The identity of the folder `directory` (links followed); empty when it cannot be read.
 std::optional<FileIdentity> directoryIdentity(const std::wstring& directory);
 
 // The whole content of a file as bytes, unchanged. Empty when the file cannot be opened or read

@@ -267,6 +267,10 @@ class ConsoleTrapTest(LauncherTestCase):
         self.assertEqual((process.returncode, stdout + e2e.decode(rest), e2e.decode(stderr)),
                          (0, "ready\ninitiateExit(0)\nmain goes on\n", ""))
 
+    def test_system_exit_with_the_trap_on_keeps_the_programs_exit_code(self):
+        run = self.run_probe("exit", "wexal.trap.console.ctrl=true", args=("3",))
+        self.assertEqual((run.returncode, run.stdout, run.stderr), (3, "", ""))
+
     def test_termination_calls_initiate_exit_then_ends_the_process_by_the_signal(self):
         process, stdout = self.start_trapped("trap-hold")
         process.send_signal(signal.SIGTERM)

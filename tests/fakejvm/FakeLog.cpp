@@ -1,3 +1,4 @@
+// The fake VM libraries' shared log.
 #include "FakeLog.h"
 
 #include <cstdio>

@@ -36,7 +36,10 @@ static_assert(std::atomic<int>::is_always_lock_free, "the signal handler reads t
 
 std::atomic<ConsoleEventHandler> registeredHandler{nullptr};
 struct sigaction previousActions[kSignalCount];
-std::thread dispatcher;
+// Never destroyed: a process that ends through exit() while a handler is registered (a Java
+// program calling System.exit, an error report) would otherwise destroy a joinable std::thread,
+// which calls std::terminate.
+std::thread& dispatcher = *new std::thread;
 
 void onSignal(int signal) {
     const int savedErrno = errno;

@@ -17,6 +17,4 @@ PlaceholderWindow::PlaceholderWindow() = default;
 
 PlaceholderWindow::~PlaceholderWindow() = default;
 
-void PlaceholderWindow::destroy() {}
-
 }  // namespace platform

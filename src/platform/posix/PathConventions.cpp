@@ -1,3 +1,4 @@
+// Path conventions on Linux.
 #include "platform/PathConventions.h"
 
 namespace platform {

@@ -14,13 +14,7 @@ PlaceholderWindow::PlaceholderWindow()
                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
 
 PlaceholderWindow::~PlaceholderWindow() {
-    destroy();
-}
-
-void PlaceholderWindow::destroy() {
-    if (m_window == nullptr) return;
-    DestroyWindow(static_cast<HWND>(m_window));
-    m_window = nullptr;
+    if (m_window != nullptr) DestroyWindow(static_cast<HWND>(m_window));
 }
 
 }  // namespace platform

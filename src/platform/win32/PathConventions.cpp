@@ -1,3 +1,4 @@
+// Path conventions on Windows.
 #include "platform/PathConventions.h"
 
 namespace platform {

@@ -1,3 +1,4 @@
+// The debug file: lines appended, a missing file created, an unopenable one skipped.
 #include "launcher/DebugFile.h"
 
 #include <gtest/gtest.h>

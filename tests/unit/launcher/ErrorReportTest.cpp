@@ -1,3 +1,4 @@
+// The error report's texts and the handlers that turn failures into reports.
 #include "launcher/ErrorReport.h"
 
 #include <gtest/gtest.h>

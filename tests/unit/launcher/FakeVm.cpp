@@ -1,3 +1,4 @@
+// The launch tests' side of the fake VM: its environment switches, its log and its main hook.
 #include "FakeVm.h"
 
 #include <cstdlib>

@@ -1,3 +1,5 @@
+// The Java VM launch against the fake VM: the JNI calls in order, the options, every failing
+// step's message, the libraries loaded, and the console trap.
 #include "launcher/JVMLauncher.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The top level against the fake VM: arguments, the configuration's folders, the service refusal.
 #include "launcher/Launcher.h"
 
 #include <gtest/gtest.h>

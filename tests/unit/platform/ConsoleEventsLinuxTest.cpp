@@ -72,6 +72,18 @@ TEST(ConsoleEventsOnLinux, EndsTheProcessWhenTheHandlerDeclinesCtrlC) {
     EXPECT_EXIT(raiseAndWait(declineEvent, SIGINT), testing::KilledBySignal(SIGINT), "declined event 0\n");
 }
 
+// A Java program may call System.exit (and an error report calls exit) while the handler is
+// registered: the process ends with that code, not through std::terminate.
+TEST(ConsoleEventsOnLinux, LetsTheProcessExitWithItsOwnCodeWhileAHandlerIsRegistered) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            if (!platform::addConsoleHandler(recordEvent)) std::exit(2);
+            std::exit(7);
+        },
+        testing::ExitedWithCode(7), "");
+}
+
 TEST(ConsoleEventsOnLinux, GivesTheSignalsBackToTheirPreviousHandlersOnRemoval) {
     struct sigaction previous {};
     previous.sa_handler = countSignal;
