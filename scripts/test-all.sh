@@ -6,11 +6,21 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh --all
 
+# Wine runs 32-bit Windows programs through its 32-bit loader, which a kernel built without 32-bit
+# support cannot execute. There the 32-bit build is still compiled, but its tests cannot run.
+runs_32_bit_programs() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
 failed=()
 for preset in native asan win32 win64; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j"$(nproc)"
+  if [[ $preset == win32 ]] && ! runs_32_bit_programs; then
+    echo "This machine's kernel runs no 32-bit programs: the win32 build is compiled, its tests are skipped."
+    continue
+  fi
   ctest --preset "$preset" || failed+=("$preset")
 done
 

@@ -20,6 +20,9 @@ _SIMPLE_ESCAPES = {"n": "\n", "r": "\r", "t": "\t", '"': '"', "\\": "\\"}
 
 MB_ICONWARNING = 0x30
 
+# Wine with the loader this machine can execute.
+WINE = str(pathlib.Path(__file__).resolve().parents[2] / "scripts" / "wine")
+
 
 def windows_path(path):
     """The path under which a Windows program in Wine sees the Unix path `path` (drive Z: is /)."""
@@ -81,7 +84,7 @@ class WinePrefix:
         with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, newline="") as file:
             file.write(registry_file(installations))
         try:
-            returncode, _, stderr = _run_to_end(["wine", "reg", "import", file.name, f"/reg:{self.bits}"],
+            returncode, _, stderr = _run_to_end([WINE, "reg", "import", file.name, f"/reg:{self.bits}"],
                                                 env=self.environment, timeout=300)
         finally:
             os.unlink(file.name)
@@ -92,7 +95,7 @@ class WinePrefix:
         """Runs the Windows program `program` with `args` and waits for its end; stderr holds the trace
         of its MessageBoxW calls and of the libraries it loaded."""
         env = {**self.environment, **(environment or {}), "WINEDEBUG": "-all,+relay,+loaddll"}
-        return Run(*_run_to_end(["wine", str(program), *args], cwd=cwd, env=env, timeout=timeout))
+        return Run(*_run_to_end([WINE, str(program), *args], cwd=cwd, env=env, timeout=timeout))
 
 
 def _run_to_end(command, timeout, **options):
