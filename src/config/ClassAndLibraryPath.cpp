@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "config/Properties.h"
-#include "launcher/ErrorReport.h"
 #include "platform/Files.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
+#include "report/ErrorReport.h"
 #include "util/Text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "launcher/ErrorReport.h"
+#include "report/ErrorReport.h"
 #include "util/Text.h"
 
 namespace {

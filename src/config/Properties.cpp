@@ -8,9 +8,9 @@
 
 #include "config/PropertiesFile.h"
 #include "config/PropertyFileEntry.h"
-#include "launcher/ErrorReport.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
+#include "report/ErrorReport.h"
 #include "util/Files.h"
 #include "util/Text.h"
 
@@ -164,6 +164,11 @@ std::vector<std::wstring> Properties::getMainArguments() const {
         if (!argument.empty()) arguments.push_back(argument);
     }
     return arguments;
+}
+
+VmChoiceSettings Properties::getVmChoiceSettings() const {
+    return VmChoiceSettings{m_customJavaHomePath, m_customJvmPath, m_customBinJvmDir,
+                            m_javaBundlePreference, m_minJavaVersion, m_maxJavaVersion};
 }
 
 bool Properties::isTrapConsoleCtrl() const {

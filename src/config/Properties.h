@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jvm/JVM.h"
+#include "jvm/VmChoiceSettings.h"
 
 class PropertyFileEntry;
 
@@ -86,12 +87,8 @@ public:
     static bool isClasspathOption(const std::wstring& text);
     static bool isLibraryPathOption(const std::wstring& text);
 
-    // Tests of the VM choice settings.
-    bool isBinJvmDirRequired() const;
-    bool isJavaBundlePreferred() const;
-    bool isJavaBundleRequired() const;
-    bool meetsMinJavaVersion(const std::wstring& version) const;
-    bool meetsMaxJavaVersion(const std::wstring& version) const;
+    // The settings the choice of the Java VM reads, as stored now.
+    VmChoiceSettings getVmChoiceSettings() const;
 
     // Readers.
     const std::wstring& getExeBitness() const { return m_exeBitness; }

@@ -1,7 +1,7 @@
 // The launcher-entry test.
 #include "config/PropertiesCustom.h"
 
-#include "launcher/ErrorReport.h"
+#include "report/ErrorReport.h"
 #include "util/Text.h"
 
 bool PropertiesCustom::isCustom(const std::wstring& text) const {

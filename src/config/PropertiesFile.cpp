@@ -10,8 +10,8 @@
 #include "config/PropertiesCustom.h"
 #include "config/PropertyValueVariables.h"
 #include "jvm/JVMSelector.h"
-#include "launcher/ErrorReport.h"
 #include "platform/Files.h"
+#include "report/ErrorReport.h"
 #include "util/Text.h"
 
 namespace {
@@ -102,7 +102,7 @@ Pass passOf(const std::wstring& rawText, const PropertiesCustom& custom, const P
 }
 
 void chooseJvm(Properties& properties) {
-    JVMSelector selector(properties);
+    const JVMSelector selector(properties.getVmChoiceSettings());
     properties.setFoundJvm(std::make_shared<const JVM>(selector.getMostAppropriateJvm()));
 }
 

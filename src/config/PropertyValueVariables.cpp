@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "config/Properties.h"
-#include "launcher/ErrorReport.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
+#include "report/ErrorReport.h"
 #include "util/Text.h"
 
 namespace {

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "jvm/VmLayout.h"
-#include "launcher/ErrorReport.h"
+#include "platform/TextEncoding.h"
+#include "report/ErrorReport.h"
 #include "util/Files.h"
 #include "util/Text.h"
 

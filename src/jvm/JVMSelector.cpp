@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <initializer_list>
 #include <iterator>
+#include <utility>
 
-#include "config/Properties.h"
 #include "jvm/VmLayout.h"
 #include "jvm/WindowsRegistry.h"
-#include "launcher/ErrorReport.h"
 #include "platform/PathConventions.h"
+#include "report/ErrorReport.h"
 #include "util/Files.h"
 
 namespace {
@@ -53,7 +53,7 @@ const JVM& firstOfHighest(const std::vector<JVM>& jvms) {
 
 }  // namespace
 
-JVMSelector::JVMSelector(const Properties& properties) : m_properties(properties) {}
+JVMSelector::JVMSelector(VmChoiceSettings settings) : m_settings(std::move(settings)) {}
 
 JVM JVMSelector::getMostAppropriateJvm() const {
     return reportFailures(L"Error while locating the most appropriate JVM.", [this] {
@@ -76,7 +76,7 @@ JVM JVMSelector::getJvmFromRegistry() const {
 
 std::optional<JVM> JVMSelector::getJvmFromCustomJvmPath() const {
     return reportFailures(L"Error while getting the JVM from the custom jvm path setting.", [this]() -> std::optional<JVM> {
-        const std::wstring& path = m_properties.getCustomJvmPath();
+        const std::wstring& path = m_settings.jvmPath;
         if (path.empty()) return std::nullopt;
         if (!fileExists(path)) throw LaunchError{L"This JVM file could not be found: " + path};
         JVM jvm;
@@ -87,9 +87,9 @@ std::optional<JVM> JVMSelector::getJvmFromCustomJvmPath() const {
 
 std::optional<JVM> JVMSelector::getJvmFromCustomJavaHomePath() const {
     return reportFailures(L"Error while getting the JVM from the custom Java path setting.", [this]() -> std::optional<JVM> {
-        const std::wstring& javaHome = m_properties.getCustomJavaHomePath();
+        const std::wstring& javaHome = m_settings.javaHomePath;
         if (javaHome.empty()) return std::nullopt;
-        const HomeSearch search = homeSearchFor(m_properties.getCustomBinJvmDir());
+        const HomeSearch search = homeSearchFor(m_settings.binJvmDir);
         for (const wchar_t* type : search.types) {
             if (std::optional<JVM> jvm = getJvmFromJavaHomePathAndJvmType(javaHome, type)) return jvm;
         }
@@ -144,11 +144,11 @@ void JVMSelector::separateClientAndServerJvms(std::vector<JVM>& jvms) const {
 void JVMSelector::determineJvmVersions(std::vector<JVM>& jvms) const {
     reportFailures(L"Error while determining versions of the JVMs.", [&] {
         const bool bundlePartFirst = isBundlePartFirst();
-        const std::wstring& bundle = m_properties.getJavaBundle();
-        const std::wstring& binJvmDir = m_properties.getCustomBinJvmDir();
+        const std::wstring& bundle = m_settings.javaBundle;
+        const std::wstring& binJvmDir = m_settings.binJvmDir;
         for (JVM& jvm : jvms) {
             // The maximum is not tested when the minimum already fails.
-            if (!m_properties.meetsMinJavaVersion(jvm.getVersion()) || !m_properties.meetsMaxJavaVersion(jvm.getVersion())) {
+            if (!m_settings.meetsMinJavaVersion(jvm.getVersion()) || !m_settings.meetsMaxJavaVersion(jvm.getVersion())) {
                 jvm.setAcceptable(false);
             }
             jvm.setComparableVersion(getComparableVersion(jvm.getVersion()));
@@ -165,9 +165,9 @@ void JVMSelector::determineJvmVersions(std::vector<JVM>& jvms) const {
 
 // The stronger preference's rank part comes first, and at equal strength the bundle's.
 bool JVMSelector::isBundlePartFirst() const {
-    const bool bothEmpty = m_properties.getJavaBundle().empty() && m_properties.getCustomBinJvmDir().empty();
-    return bothEmpty || m_properties.isJavaBundleRequired() ||
-           (m_properties.isJavaBundlePreferred() && !m_properties.isBinJvmDirRequired());
+    const bool bothEmpty = m_settings.javaBundle.empty() && m_settings.binJvmDir.empty();
+    return bothEmpty || m_settings.isJavaBundleRequired() ||
+           (m_settings.isJavaBundlePreferred() && !m_settings.isBinJvmDirRequired());
 }
 
 void JVMSelector::removeUnacceptableJvms(std::vector<JVM>& jvms) const {

@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "jvm/JVM.h"
-
-class Properties;
+#include "jvm/VmChoiceSettings.h"
 
 class JVMSelector {
 public:
-    // Reads `properties`, which must outlive the selector, and never changes it.
-    explicit JVMSelector(const Properties& properties);
+    // Chooses by `settings`, a copy of the configuration's at the moment of the choice.
+    explicit JVMSelector(VmChoiceSettings settings);
 
     // The chosen candidate; reports "No acceptable JVMs were found." when the registry route
     // leaves none, and the routes' own messages when a configured path does not lead to a VM.
@@ -53,5 +52,5 @@ private:
     JVM getJvmFromRegistry() const;
     bool isBundlePartFirst() const;
 
-    const Properties& m_properties;
+    const VmChoiceSettings m_settings;
 };

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "launcher/ErrorReport.h"
 #include "platform/Registry.h"
+#include "report/ErrorReport.h"
 
 namespace {
 

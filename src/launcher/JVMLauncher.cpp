@@ -11,12 +11,13 @@
 #include "config/Properties.h"
 #include "launcher/ConsoleTrap.h"
 #include "launcher/DebugFile.h"
-#include "launcher/ErrorReport.h"
 #include "platform/ConsoleEvents.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/ErrorBox.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/TextEncoding.h"
+#include "report/ErrorReport.h"
 #include "util/Text.h"
 
 std::atomic<JVMLauncher*> currentLauncher{nullptr};

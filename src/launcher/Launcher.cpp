@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "config/Properties.h"
-#include "launcher/ErrorReport.h"
 #include "launcher/JVMLauncher.h"
 #include "platform/Files.h"
+#include "report/ErrorReport.h"
 
 namespace {
 

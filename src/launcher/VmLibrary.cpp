@@ -1,9 +1,9 @@
 // Loading the chosen VM's libraries from its Java home and resolving their entry points.
 #include "launcher/VmLibrary.h"
 
-#include "launcher/ErrorReport.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/PathConventions.h"
+#include "report/ErrorReport.h"
 
 namespace {
 

@@ -25,15 +25,6 @@ bool toBool(std::wstring text);
 // text does not start with a number (or the number overflows a double).
 double toNumber(const std::wstring& text);
 
-// UTF-8 of `text` (a lone surrogate, or a value beyond Unicode, becomes U+FFFD).
-std::string toUtf8(const std::wstring& text);
-
-// Wide text from UTF-8 (each byte that starts no valid sequence becomes U+FFFD).
-std::wstring fromUtf8(const std::string& text);
-
-// UTF-16 code units of `text`, for the Java VM's strings.
-std::u16string toUtf16(const std::wstring& text);
-
 // Replaces, in place, every `from` by `to`.
 void replaceAll(std::wstring& text, wchar_t from, wchar_t to);
 

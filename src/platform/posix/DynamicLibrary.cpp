@@ -3,7 +3,7 @@
 
 #include <dlfcn.h>
 
-#include "util/Text.h"
+#include "platform/TextEncoding.h"
 
 namespace platform {
 

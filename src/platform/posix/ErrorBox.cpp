@@ -3,8 +3,8 @@
 
 #include <unistd.h>
 
+#include "platform/TextEncoding.h"
 #include "platform/posix/Posix.h"
-#include "util/Text.h"
 
 namespace platform {
 

@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/TextEncoding.h"
 #include "platform/posix/Posix.h"
-#include "util/Text.h"
 
 namespace platform {
 namespace {

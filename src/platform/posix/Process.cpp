@@ -11,7 +11,7 @@
 #include <exception>
 #include <system_error>
 
-#include "util/Text.h"
+#include "platform/TextEncoding.h"
 
 namespace platform {
 namespace {

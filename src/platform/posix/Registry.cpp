@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "platform/TextEncoding.h"
 #include "platform/posix/JavaInstallations.h"
-#include "util/Text.h"
 
 namespace platform {
 
@@ -47,8 +47,16 @@ bool exists(const std::string& path) {
     return stat(path.c_str(), &status) == 0;
 }
 
+// Registry names ignore the case of ASCII letters.
+std::wstring lowerCaseKeyName(std::wstring name) {
+    for (wchar_t& c : name) {
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    }
+    return name;
+}
+
 bool sameKeyName(const std::wstring& a, const std::wstring& b) {
-    return toLowerAscii(a) == toLowerAscii(b);
+    return lowerCaseKeyName(a) == lowerCaseKeyName(b);
 }
 
 // The text of the first line JAVA_VERSION="..." of a release file; empty when there is none.
@@ -147,11 +155,11 @@ RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
 RegistryKey::~RegistryKey() = default;
 
 std::optional<RegistryKey> RegistryKey::open(const std::wstring& path) {
-    const std::wstring lowerPath = toLowerAscii(path);
+    const std::wstring lowerPath = lowerCaseKeyName(path);
     for (const bool sdk : {true, false}) {
         const std::wstring& key = sdk ? kSdkKey : kJreKey;
         if (lowerPath == key) return RegistryKey(std::make_unique<Handle>(Handle{versionsOf(sdk), std::nullopt}));
-        if (!startsWith(lowerPath, key + L"\\")) continue;
+        if (lowerPath.compare(0, key.size() + 1, key + L"\\") != 0) continue;
         std::optional<std::wstring> javaHome = javaHomeOf(sdk, path.substr(key.size() + 1));
         if (!javaHome) return std::nullopt;
         return RegistryKey(std::make_unique<Handle>(Handle{{}, std::move(javaHome)}));

@@ -7,8 +7,8 @@
 
 #include "PathListSupport.h"
 #include "config/Properties.h"
+#include "platform/TextEncoding.h"
 #include "support/TempDir.h"
-#include "util/Text.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "config/ConfigurationText.h"
-#include "launcher/ErrorReport.h"
-#include "util/Text.h"
+#include "platform/TextEncoding.h"
+#include "report/ErrorReport.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "config/Properties.h"
-#include "util/Text.h"
+#include "platform/TextEncoding.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/PathConventions.h"
-#include "util/Text.h"
+#include "platform/TextEncoding.h"
 
 // `parts` joined with the system's path separator.
 inline std::wstring joinPath(const std::vector<std::wstring>& parts) {

@@ -7,9 +7,10 @@
 
 #include "config/Properties.h"
 #include "config/PropertiesFile.h"
-#include "launcher/ErrorReport.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
+#include "platform/TextEncoding.h"
+#include "report/ErrorReport.h"
 #include "support/ReportedFailure.h"
 #include "support/TempDir.h"
 #include "util/Text.h"

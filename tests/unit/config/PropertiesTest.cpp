@@ -11,6 +11,7 @@
 #include "config/PropertyFileEntry.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
+#include "platform/TextEncoding.h"
 #include "support/TempDir.h"
 #include "util/Text.h"
 

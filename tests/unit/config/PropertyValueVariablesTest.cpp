@@ -11,9 +11,9 @@
 #include "PathListSupport.h"
 #include "config/Properties.h"
 #include "jvm/JVM.h"
-#include "launcher/ErrorReport.h"
+#include "platform/TextEncoding.h"
+#include "report/ErrorReport.h"
 #include "support/ReportedFailure.h"
-#include "util/Text.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/TextEncoding.h"
 #include "platform/posix/JavaInstallations.h"
 #include "support/TempDir.h"
-#include "util/Text.h"
 
 namespace jvmtest {
 

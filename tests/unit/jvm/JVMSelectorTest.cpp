@@ -11,6 +11,7 @@
 #include "JvmLayoutFixture.h"
 #include "config/Properties.h"
 #include "jvm/JVMSelector.h"
+#include "platform/TextEncoding.h"
 #include "support/ReportedFailure.h"
 #include "support/TempDir.h"
 #include "util/Text.h"
@@ -60,7 +61,7 @@ TEST(SeparateClientAndServerJvms, TypesEachVmAndPutsServerCopiesLastInReverseOrd
     std::vector<JVM> jvms = {registered(L"jre", dir / L"A", L"1"), registered(L"jre", dir / L"B", L"2"),
                              registered(L"sdk", dir / L"C", L"3"), registered(L"jre", dir / L"D", L"4")};
 
-    JVMSelector(Properties()).separateClientAndServerJvms(jvms);
+    JVMSelector(VmChoiceSettings()).separateClientAndServerJvms(jvms);
 
     const struct {
         std::wstring version;
@@ -82,7 +83,7 @@ TEST(SeparateClientAndServerJvms, KeepsAKitsHomeAndAServerOnlyInstallation) {
     const std::wstring runtimeServer = addVm(dir, L"R", L"jre", L"server");
     std::vector<JVM> jvms = {registered(L"sdk", dir / L"K", L"1.8"), registered(L"jre", dir / L"R", L"1.7")};
 
-    JVMSelector(Properties()).separateClientAndServerJvms(jvms);
+    JVMSelector(VmChoiceSettings()).separateClientAndServerJvms(jvms);
 
     ASSERT_EQ(jvms.size(), 2u);
     EXPECT_EQ(toUtf8(jvms[0].getJvmPath()), toUtf8(kitClient));
@@ -124,7 +125,7 @@ TEST(JavaHomeRoute, TriesTheVmTypesTheSettingAsksFor) {
         }
         Properties properties = settings(L"", c.setting);
         properties.setJavaHomePath(home);
-        const JVMSelector selector(properties);
+        const JVMSelector selector(properties.getVmChoiceSettings());
         const std::string label = toUtf8(c.setting) + " finding " + toUtf8(c.found);
         if (c.found.empty()) {
             EXPECT_REPORT(selector.getJvmFromCustomJavaHomePath(), kReportPrefix + c.message + home);
@@ -141,21 +142,21 @@ TEST(JavaHomeRoute, TriesTheVmTypesTheSettingAsksFor) {
 }
 
 TEST(JavaHomeRoute, YieldsNothingWithoutAConfiguredHome) {
-    EXPECT_FALSE(JVMSelector(settings(L"", L"require_server")).getJvmFromCustomJavaHomePath());
-    EXPECT_FALSE(JVMSelector(Properties()).getJvmFromJavaHomePathAndJvmType(L"", L"client"));
+    EXPECT_FALSE(JVMSelector(settings(L"", L"require_server").getVmChoiceSettings()).getJvmFromCustomJavaHomePath());
+    EXPECT_FALSE(JVMSelector(VmChoiceSettings()).getJvmFromJavaHomePathAndJvmType(L"", L"client"));
 }
 
 TEST(JvmPathRoute, YieldsACandidateOfThePathAlone) {
     const TempDir dir;
     Properties properties;
     properties.setJvmPath(dir.writeFile(L"my.dll", ""));
-    const std::optional<JVM> jvm = JVMSelector(properties).getJvmFromCustomJvmPath();
+    const std::optional<JVM> jvm = JVMSelector(properties.getVmChoiceSettings()).getJvmFromCustomJvmPath();
     ASSERT_TRUE(jvm);
     EXPECT_EQ(toUtf8(jvm->toString()),
               toUtf8(L"m_jvmPath=" + properties.getCustomJvmPath() +
                      L",m_javaBundle=,m_binJvmDir=,m_comparableVersion=,m_javaHomePath=,m_version=,m_jrePath=,"
                      L"m_acceptable=true"));
-    EXPECT_FALSE(JVMSelector(Properties()).getJvmFromCustomJvmPath());
+    EXPECT_FALSE(JVMSelector(VmChoiceSettings()).getJvmFromCustomJvmPath());
 }
 
 TEST(JvmPathRoute, ReportsAFileThatHasGone) {
@@ -164,9 +165,9 @@ TEST(JvmPathRoute, ReportsAFileThatHasGone) {
     Properties properties;
     properties.setJvmPath(path);
     std::filesystem::remove(std::filesystem::path(path));
-    EXPECT_REPORT(JVMSelector(properties).getJvmFromCustomJvmPath(),
+    EXPECT_REPORT(JVMSelector(properties.getVmChoiceSettings()).getJvmFromCustomJvmPath(),
                   kReportPrefix + L"This JVM file could not be found: " + properties.getCustomJvmPath());
-    EXPECT_REPORT(JVMSelector(properties).getMostAppropriateJvm(),
+    EXPECT_REPORT(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm(),
                   kReportPrefix + L"This JVM file could not be found: " + properties.getCustomJvmPath());
 }
 
@@ -177,7 +178,7 @@ TEST(MostAppropriateJvm, TakesAConfiguredPathWhateverTheOtherSettings) {
     properties.setMinJavaVersion(L"99");
     properties.setJavaHomePath(dir / L"home");
     properties.setJvmPath(dir.writeFile(L"chosen.dll", ""));
-    EXPECT_EQ(JVMSelector(properties).getMostAppropriateJvm().getJvmPath(), properties.getCustomJvmPath());
+    EXPECT_EQ(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm().getJvmPath(), properties.getCustomJvmPath());
 }
 
 TEST(MostAppropriateJvm, TakesAConfiguredHomeWithoutVersionBoundsOrBundle) {
@@ -187,11 +188,11 @@ TEST(MostAppropriateJvm, TakesAConfiguredHomeWithoutVersionBoundsOrBundle) {
     properties.setMinJavaVersion(L"99");
     properties.setMaxJavaVersion(L"1");
     properties.setJavaHomePath(dir / L"home");
-    EXPECT_EQ(toUtf8(JVMSelector(properties).getMostAppropriateJvm().getJvmPath()), toUtf8(server));
+    EXPECT_EQ(toUtf8(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm().getJvmPath()), toUtf8(server));
 
     const TempDir empty;
     properties.setJavaHomePath(empty.path());
-    EXPECT_REPORT(JVMSelector(properties).getMostAppropriateJvm(),
+    EXPECT_REPORT(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm(),
                   kReportPrefix + L"A JVM could not be found for Java home: " + empty.path());
 }
 
@@ -214,7 +215,7 @@ TEST(DetermineJvmVersions, PutsTheStrongerPreferenceFirst) {
     };
     for (const auto& c : cases) {
         std::vector<JVM> jvms = {typed(L"jre", L"client", L"1.8"), typed(L"sdk", L"server", L"1.8.0_151")};
-        JVMSelector(settings(c.bundle, c.binJvmDir)).determineJvmVersions(jvms);
+        JVMSelector(settings(c.bundle, c.binJvmDir).getVmChoiceSettings()).determineJvmVersions(jvms);
         EXPECT_EQ(comparableVersions(jvms), (std::vector<std::wstring>{c.runtimeClient, c.kitServer}))
             << toUtf8(c.bundle) << "/" << toUtf8(c.binJvmDir);
     }
@@ -225,7 +226,7 @@ TEST(DetermineJvmVersions, RanksTheWorkedExampleByVmTypeFirst) {
                              typed(L"jre", L"client", L"1.7.0_80"), typed(L"sdk", L"server", L"1.8.0_151")};
     Properties properties = settings(L"", L"prefer_server");
     properties.setMinJavaVersion(L"1.8");
-    const JVMSelector selector(properties);
+    const JVMSelector selector(properties.getVmChoiceSettings());
 
     selector.determineJvmVersions(jvms);
     EXPECT_EQ(comparableVersions(jvms),
@@ -241,7 +242,7 @@ TEST(DetermineJvmVersions, RanksTheWorkedExampleByVmTypeFirst) {
 TEST(DetermineJvmVersions, ReplacesAnEarlierComparableVersion) {
     std::vector<JVM> jvms = {typed(L"jre", L"client", L"1.8")};
     jvms[0].setComparableVersion(L"stale.");
-    JVMSelector(Properties()).determineJvmVersions(jvms);
+    JVMSelector(VmChoiceSettings()).determineJvmVersions(jvms);
     EXPECT_EQ(jvms[0].getComparableVersion(), L"001.008.000.000.B2.D2.");
 }
 
@@ -258,7 +259,7 @@ TEST(DetermineJvmVersions, ReportsAWordOutsideTheSettingsTable) {
     };
     for (const auto& c : cases) {
         std::vector<JVM> jvms = {typed(L"jre", L"client", L"1.8")};
-        EXPECT_REPORT(JVMSelector(settings(c.bundle, c.binJvmDir)).determineJvmVersions(jvms), kReportPrefix + c.message);
+        EXPECT_REPORT(JVMSelector(settings(c.bundle, c.binJvmDir).getVmChoiceSettings()).determineJvmVersions(jvms), kReportPrefix + c.message);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "JvmLayoutFixture.h"
 #include "jvm/JVM.h"
 #include "platform/PathConventions.h"
+#include "platform/TextEncoding.h"
 #include "support/ReportedFailure.h"
 #include "support/TempDir.h"
 #include "util/Text.h"

@@ -7,8 +7,8 @@
 #include "FakeInstallations.h"
 #include "config/Properties.h"
 #include "jvm/JVMSelector.h"
+#include "platform/TextEncoding.h"
 #include "support/ReportedFailure.h"
-#include "util/Text.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ Properties configured(const Settings& settings) {
 // "<installation directory>/<VM type>" of the chosen VM.
 std::string chosen(const FakeInstallations& installations, const Settings& settings) {
     const Properties properties = configured(settings);
-    const JVM jvm = JVMSelector(properties).getMostAppropriateJvm();
+    const JVM jvm = JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm();
     return toUtf8(jvm.getJavaHomePath().substr(installations.folder().size() + 1) + L"/" + jvm.getBinJvmDir());
 }
 
@@ -86,7 +86,7 @@ TEST(RegistryRoute, ChoosesTheKitsServerVmInTheWorkedExample) {
     installations.add({L"jre8", L"1.8.0_151", false, {L"client"}});
     installations.add({L"jre7", L"1.7.0_80", false, {L"client"}});
     const Properties properties = configured({L"", L"prefer_server", L"1.8"});
-    EXPECT_EQ(toUtf8(JVMSelector(properties).getMostAppropriateJvm().toString()),
+    EXPECT_EQ(toUtf8(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm().toString()),
               toUtf8(L"m_jvmPath=" + kit + L"/lib/server/libjvm.so,m_javaBundle=sdk,m_binJvmDir=server,"
                      L"m_comparableVersion=001.008.000.151.D2.B1.,m_javaHomePath=" + kit +
                      L",m_version=1.8.0_151,m_jrePath=" + kit + L"/lib/,m_acceptable=true"));
@@ -105,7 +105,7 @@ TEST(RegistryRoute, ReportsWhenNoCandidateIsAcceptable) {
     };
     for (const Settings& settings : cases) {
         const Properties properties = configured(settings);
-        EXPECT_REPORT(JVMSelector(properties).getMostAppropriateJvm(), kNoneFound);
+        EXPECT_REPORT(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm(), kNoneFound);
     }
 }
 
@@ -114,11 +114,11 @@ TEST(RegistryRoute, ReportsAWrongSettingOnlyWhenACandidateIsRanked) {
     {
         const FakeInstallations installations;
         installations.add({L"vm-less", L"11", false, {}});
-        EXPECT_REPORT(JVMSelector(properties).getMostAppropriateJvm(), kNoneFound);
+        EXPECT_REPORT(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm(), kNoneFound);
     }
     const FakeInstallations installations;
     installations.add({L"jre", L"11", false, {L"server"}});
-    EXPECT_REPORT(JVMSelector(properties).getMostAppropriateJvm(),
+    EXPECT_REPORT(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm(),
                   L"Error in Java launcher. Desired Java bundle settings are not correct.");
 }
 

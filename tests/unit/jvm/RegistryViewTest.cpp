@@ -10,6 +10,7 @@
 #include "config/Properties.h"
 #include "jvm/JVMSelector.h"
 #include "jvm/WindowsRegistry.h"
+#include "platform/TextEncoding.h"
 #include "util/Text.h"
 
 namespace {
@@ -93,7 +94,7 @@ TEST(RegistryView, ReadsNothingElse) {
 TEST(RegistryView, FindsTheInstalledDevelopmentKitWithItsServerVm) {
     std::vector<JVM> jvms;
     const Properties properties;
-    const JVMSelector selector(properties);
+    const JVMSelector selector(properties.getVmChoiceSettings());
     selector.locateJvms(jvms);
     selector.separateClientAndServerJvms(jvms);
     const std::wstring home = L"/usr/lib/jvm/java-17-openjdk-amd64";

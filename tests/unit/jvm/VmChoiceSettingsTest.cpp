@@ -4,7 +4,7 @@
 #include <string>
 
 #include "config/Properties.h"
-#include "util/Text.h"
+#include "platform/TextEncoding.h"
 
 namespace {
 
@@ -31,9 +31,9 @@ TEST(VmChoiceSettings, TellRequiredAndPreferredWords) {
         Properties properties;
         properties.setBinJvmDir(c.value);
         properties.setJavaBundle(c.value);
-        EXPECT_EQ(properties.isBinJvmDirRequired(), c.binJvmDirRequired) << toUtf8(c.value);
-        EXPECT_EQ(properties.isJavaBundlePreferred(), c.bundlePreferred) << toUtf8(c.value);
-        EXPECT_EQ(properties.isJavaBundleRequired(), c.bundleRequired) << toUtf8(c.value);
+        EXPECT_EQ(properties.getVmChoiceSettings().isBinJvmDirRequired(), c.binJvmDirRequired) << toUtf8(c.value);
+        EXPECT_EQ(properties.getVmChoiceSettings().isJavaBundlePreferred(), c.bundlePreferred) << toUtf8(c.value);
+        EXPECT_EQ(properties.getVmChoiceSettings().isJavaBundleRequired(), c.bundleRequired) << toUtf8(c.value);
     }
 }
 
@@ -59,8 +59,8 @@ TEST(VmChoiceSettings, CompareVersionsWithInclusiveBounds) {
         Properties properties;
         properties.setMinJavaVersion(c.bound);
         properties.setMaxJavaVersion(c.bound);
-        EXPECT_EQ(properties.meetsMinJavaVersion(c.version), c.meetsMin) << toUtf8(c.bound + L" vs " + c.version);
-        EXPECT_EQ(properties.meetsMaxJavaVersion(c.version), c.meetsMax) << toUtf8(c.bound + L" vs " + c.version);
+        EXPECT_EQ(properties.getVmChoiceSettings().meetsMinJavaVersion(c.version), c.meetsMin) << toUtf8(c.bound + L" vs " + c.version);
+        EXPECT_EQ(properties.getVmChoiceSettings().meetsMaxJavaVersion(c.version), c.meetsMax) << toUtf8(c.bound + L" vs " + c.version);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
+#include "platform/TextEncoding.h"
 #include "util/Text.h"
 
 namespace {

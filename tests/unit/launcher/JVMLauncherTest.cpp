@@ -18,6 +18,7 @@
 #include "platform/ConsoleEvents.h"
 #include "platform/Files.h"
 #include "platform/PathConventions.h"
+#include "platform/TextEncoding.h"
 #include "support/ReportedFailure.h"
 #include "support/TempDir.h"
 #include "util/Text.h"

@@ -12,6 +12,7 @@
 #include "jvm/JVM.h"
 #include "platform/Files.h"
 #include "platform/PathConventions.h"
+#include "platform/TextEncoding.h"
 #include "support/ReportedFailure.h"
 #include "support/TempDir.h"
 #include "util/Text.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/Files.h"
-#include "util/Text.h"
+#include "platform/TextEncoding.h"
 
 // The entries of `directory` (ending in a separator), sorted by name, a folder written as
 // "name/"; empty when the listing cannot be started.

@@ -8,8 +8,8 @@
 #include "platform/Files.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
+#include "platform/TextEncoding.h"
 #include "support/TempDir.h"
-#include "util/Text.h"
 
 namespace {
 

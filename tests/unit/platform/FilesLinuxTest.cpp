@@ -8,8 +8,8 @@
 
 #include "DirectoryListing.h"
 #include "platform/Files.h"
+#include "platform/TextEncoding.h"
 #include "support/TempDir.h"
-#include "util/Text.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "ScopedCurrentDirectory.h"
 #include "platform/Files.h"
 #include "platform/PathConventions.h"
+#include "platform/TextEncoding.h"
 #include "support/TempDir.h"
-#include "util/Text.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "platform/Files.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
+#include "platform/TextEncoding.h"
 #include "util/Text.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "util/Text.h"
+#include "platform/TextEncoding.h"
 
 struct ReportedFailure {
     std::wstring text;  // exactly what the error box would have shown

@@ -1,6 +1,6 @@
 #include <exception>
 
-#include "launcher/ReportSink.h"
+#include "report/ReportSink.h"
 #include "support/ReportedFailure.h"
 
 // The first report of a failure wins: while its ReportedFailure travels up, handlers further out

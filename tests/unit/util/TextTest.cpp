@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "platform/TextEncoding.h"
 #include "util/Text.h"
 
 namespace {

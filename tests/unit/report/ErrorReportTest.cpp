@@ -1,5 +1,5 @@
 // The error report's texts and the handlers that turn failures into reports.
-#include "launcher/ErrorReport.h"
+#include "report/ErrorReport.h"
 
 #include <gtest/gtest.h>
 

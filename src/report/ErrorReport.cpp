@@ -1,8 +1,8 @@
 // The error report: the process-wide default text and detail switch, and the report that ends
 // the process.
-#include "launcher/ErrorReport.h"
+#include "report/ErrorReport.h"
 
-#include "launcher/ReportSink.h"
+#include "report/ReportSink.h"
 
 namespace {
 

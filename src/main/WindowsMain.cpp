@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "launcher/ErrorReport.h"
 #include "launcher/Launcher.h"
 #include "platform/Process.h"
 #include "platform/win32/Win32.h"
+#include "report/ErrorReport.h"
 
 #include <shellapi.h>
 

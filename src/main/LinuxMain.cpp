@@ -4,7 +4,7 @@
 
 #include "launcher/Launcher.h"
 #include "platform/Process.h"
-#include "util/Text.h"
+#include "platform/TextEncoding.h"
 
 int main(int argc, char** argv) {
     std::vector<std::wstring> arguments{platform::executablePath()};

@@ -1,5 +1,5 @@
 // The program's report sink: the platform's error box, then exit code 1.
-#include "launcher/ReportSink.h"
+#include "report/ReportSink.h"
 
 #include <cstdlib>
 

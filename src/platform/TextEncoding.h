@@ -1,0 +1,15 @@
+// Conversions between the launcher's wide text and the encodings of the edges: UTF-8 for POSIX
+// calls and the Java VM, UTF-16 for the VM's strings. Wide text is UTF-16 on Windows and UTF-32
+// on Linux.
+#pragma once
+
+#include <string>
+
+// UTF-8 of `text` (a lone surrogate, or a value beyond Unicode, becomes U+FFFD).
+std::string toUtf8(const std::wstring& text);
+
+// Wide text from UTF-8 (each byte that starts no valid sequence becomes U+FFFD).
+std::wstring fromUtf8(const std::string& text);
+
+// UTF-16 code units of `text`, for the Java VM's strings.
+std::u16string toUtf16(const std::wstring& text);
