@@ -159,9 +159,12 @@ const std::wstring& Properties::getMainClass() {
 }
 
 std::vector<std::wstring> Properties::getMainArguments() const {
+    // Empty command-line arguments are kept, as programs rely on them ("grep '' file"); an empty
+    // configured value, or a slot of a line that set none, adds nothing.
     std::vector<std::wstring> arguments;
-    for (const std::wstring& argument : m_commandLineArguments) {
-        if (!argument.empty()) arguments.push_back(argument);
+    for (std::size_t i = 0; i < m_commandLineArguments.size(); ++i) {
+        const std::wstring& argument = m_commandLineArguments[i];
+        if (i < m_numberOfCommandLineArguments || !argument.empty()) arguments.push_back(argument);
     }
     return arguments;
 }

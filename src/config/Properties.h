@@ -105,7 +105,7 @@ public:
     const std::wstring& getMaxJavaVersion() const { return m_maxJavaVersion; }
     // The main class in slash form; converts the stored field the first time.
     const std::wstring& getMainClass();
-    // The non-empty main arguments in index order.
+    // The main arguments in index order: every command-line argument, then the non-empty configured ones.
     std::vector<std::wstring> getMainArguments() const;
     bool isTrapConsoleCtrl() const;
     bool isMemoryCheckLimits() const { return m_memoryCheckLimits; }

@@ -219,6 +219,10 @@ void JVMLauncher::callMain(jclass mainClass, jmethodID main, jobjectArray argume
 }
 
 void JVMLauncher::tearDown(const VmLibrary& vmLibrary) {
+    // Detached, the main thread ends in Java's eyes, so a thread that joins it (a shutdown watcher)
+    // can end too; attached, DestroyJavaVM would wait for that thread for good.
+    m_javaVm->DetachCurrentThread();
+    m_env = nullptr;
     m_javaVm->DestroyJavaVM();  // returns once the program's last non-daemon thread has ended
     m_vmAlive = false;
     // A console event that got past the flag before it was cleared may still be inside the VM

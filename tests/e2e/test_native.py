@@ -53,9 +53,9 @@ class LauncherTestCase(unittest.TestCase):
 
 
 class ArgumentTest(LauncherTestCase):
-    def test_command_line_arguments_come_before_configured_ones_and_empty_ones_are_dropped(self):
+    def test_command_line_arguments_come_before_configured_ones_and_empty_configured_ones_are_dropped(self):
         lines = ["wexal.main.argument=configured one", "wexal.main.argument=", "wexal.main.argument=configured two"]
-        expected = ("count=6\narg=gr\\u00fc\\u00dfe\narg=\\u65e5\\u672c\\u8a9e text\narg=\\ud83d\\ude00\n"
+        expected = ("count=7\narg=gr\\u00fc\\u00dfe\narg=\narg=\\u65e5\\u672c\\u8a9e text\narg=\\ud83d\\ude00\n"
                     "arg=-x=\"quoted\"\narg=configured one\narg=configured two\n")
         for locale in ("C", "C.UTF-8"):
             with self.subTest(locale=locale):
@@ -65,6 +65,9 @@ class ArgumentTest(LauncherTestCase):
 
     def test_main_receives_an_empty_array_without_arguments(self):
         self.assertSucceeded(self.run_probe("arguments", "wexal.main.argument="), "count=0\n")
+
+    def test_empty_command_line_arguments_are_kept(self):
+        self.assertSucceeded(self.run_probe("arguments", args=("", "a", "")), "count=3\narg=\narg=a\narg=\n")
 
 
 class ProgramEndTest(LauncherTestCase):
@@ -82,6 +85,9 @@ class ProgramEndTest(LauncherTestCase):
 
     def test_process_waits_for_non_daemon_threads_after_main_returns(self):
         self.assertSucceeded(self.run_probe("worker"), "main returns\nworker done\n")
+
+    def test_thread_joining_the_main_thread_ends_once_main_returns(self):
+        self.assertSucceeded(self.run_probe("join-main", timeout=30), "main returns\nmain has ended\n")
 
 
 class VmOptionTest(LauncherTestCase):

@@ -89,13 +89,13 @@ TEST(MainArguments, FollowTheCommandLineInLineOrderWithoutEmptyEntries) {
     for (const auto& c : cases) EXPECT_EQ(c.properties.getMainArguments(), c.arguments) << c.what;
 }
 
-TEST(MainArguments, LeaveOutEmptyCommandLineArguments) {
+TEST(MainArguments, KeepEmptyCommandLineArguments) {
     Properties properties;
     properties.setNumberOfCommandLineArguments(3);
     properties.setCommandLineArgument(L"", 0);
     properties.setCommandLineArgument(L"b", 1);
     properties.setCommandLineArgument(L"", 2);
-    EXPECT_EQ(properties.getMainArguments(), std::vector<std::wstring>{L"b"});
+    EXPECT_EQ(properties.getMainArguments(), (std::vector<std::wstring>{L"", L"b", L""}));
 }
 
 TEST(ToString, DumpsTheFieldsInOrderAndEndsAfterTheBitnessWithoutOptionsOrArguments) {

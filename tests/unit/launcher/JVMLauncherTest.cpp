@@ -71,7 +71,7 @@ protected:
     Properties m_properties;
 };
 
-TEST_F(JVMLauncherTest, CallsMainOfTheClassInSlashFormWithTheNonEmptyArgumentsAsUtf16) {
+TEST_F(JVMLauncherTest, CallsMainOfTheClassInSlashFormWithTheArgumentsAsUtf16AndDetachesBeforeTheTeardown) {
     m_properties.setNumberOfCommandLineArguments(3);
     m_properties.setCommandLineArgument(L"first", 0);
     m_properties.setCommandLineArgument(L"", 1);
@@ -88,16 +88,19 @@ TEST_F(JVMLauncherTest, CallsMainOfTheClassInSlashFormWithTheNonEmptyArgumentsAs
         "ExceptionOccurred none",
         "NewStringUTF ",
         "FindClass java/lang/String",
-        "NewObjectArray 3 java/lang/String ",
+        "NewObjectArray 4 java/lang/String ",
         "NewString first",
         "SetObjectArrayElement 0 first",
+        "NewString ",
+        "SetObjectArrayElement 1 ",
         "NewString gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80",
-        "SetObjectArrayElement 1 gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80",
+        "SetObjectArrayElement 2 gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x98\x80",
         "NewString configured",
-        "SetObjectArrayElement 2 configured",
+        "SetObjectArrayElement 3 configured",
         "ExceptionOccurred none",
-        "CallStaticVoidMethod com/acme/Main main 3",
+        "CallStaticVoidMethod com/acme/Main main 4",
         "ExceptionOccurred none",
+        "DetachCurrentThread",
         "DestroyJavaVM",
     }));
     EXPECT_EQ(toUtf8(m_properties.getMainClass()), "com/acme/Main");
@@ -314,6 +317,7 @@ TEST_F(JVMLauncherTest, DescribesAMissingInitiateExitAndStillHandlesTheEvent) {
         "ExceptionDescribe",
         "DetachCurrentThread",
         "ExceptionOccurred none",
+        "DetachCurrentThread",
         "DestroyJavaVM",
     }));
 }
@@ -324,7 +328,7 @@ TEST_F(JVMLauncherTest, LeavesTheVmAloneWhenTheEventThreadCannotAttach) {
 
     launch();
 
-    EXPECT_EQ(from(m_vm.logLines(), "AttachCurrentThread"), (Lines{"AttachCurrentThread", "ExceptionOccurred none", "DestroyJavaVM"}));
+    EXPECT_EQ(from(m_vm.logLines(), "AttachCurrentThread"), (Lines{"AttachCurrentThread", "ExceptionOccurred none", "DetachCurrentThread", "DestroyJavaVM"}));
 }
 
 TEST_F(JVMLauncherTest, KeepsConsoleEventsAwayFromATornDownVm) {

@@ -45,7 +45,8 @@ TEST_F(LauncherTest, RunsMainWithTheCommandLineArgumentsBeforeTheConfiguredOnes)
     EXPECT_EQ(runLauncher({app, L"first", L"", L"second"}), 0);
 
     const Lines lines = m_vm.logLines();
-    const Lines expectedElements = {"SetObjectArrayElement 0 first", "SetObjectArrayElement 1 second", "SetObjectArrayElement 2 configured"};
+    const Lines expectedElements = {"SetObjectArrayElement 0 first", "SetObjectArrayElement 1 ", "SetObjectArrayElement 2 second",
+                                   "SetObjectArrayElement 3 configured"};
     Lines elements;
     for (const std::string& line : lines) {
         if (startsWith(fromUtf8(line), L"SetObjectArrayElement")) elements.push_back(line);
@@ -61,7 +62,7 @@ TEST_F(LauncherTest, ReadsTheConfigurationInTheHomeFolderAndRemembersTheStartUpD
     Properties properties = createProperties({app, L"a", L"", L"b"});
 
     EXPECT_EQ(toUtf8(properties.getMainClass()), "com/acme/Main");
-    EXPECT_EQ(properties.getMainArguments(), (std::vector<std::wstring>{L"a", L"b"}));
+    EXPECT_EQ(properties.getMainArguments(), (std::vector<std::wstring>{L"a", L"", L"b"}));
     EXPECT_EQ(toUtf8(properties.getCallerDir()), toUtf8(m_startDirectory));
     EXPECT_EQ(toUtf8(platform::currentDirectory().value_or(L"")), toUtf8(m_dir.path()));
 }

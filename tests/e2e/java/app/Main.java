@@ -15,6 +15,7 @@ public class Main {
             case "exit": System.exit(Integer.parseInt(args[0])); break;
             case "throw": throw new IllegalStateException("thrown by the probe");
             case "worker": startWorkerThenReturn(); break;
+            case "join-main": startMainWatcherThenReturn(); break;
             case "properties": printProperties(args); break;
             case "facts": printFacts(); break;
             case "recursion": recurse(Integer.parseInt(args[0])); break;
@@ -58,6 +59,21 @@ public class Main {
             System.out.println("worker done");
         });
         worker.start();
+        System.out.println("main returns");
+    }
+
+    // A watcher that waits for the main thread to end, as shutdown watchers do.
+    private static void startMainWatcherThenReturn() {
+        Thread main = Thread.currentThread();
+        Thread watcher = new Thread(() -> {
+            try {
+                main.join();
+            } catch (InterruptedException e) {
+                return;
+            }
+            System.out.println("main has ended");
+        });
+        watcher.start();
         System.out.println("main returns");
     }
 
