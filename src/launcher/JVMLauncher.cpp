@@ -25,6 +25,8 @@ std::atomic<JVMLauncher*> currentLauncher{nullptr};
 namespace {
 
 constexpr std::uint64_t kDefaultVmMainThreadStackBytes = std::uint64_t{8} << 20;
+// Far above what JNI_CreateJavaVM needs before it can refuse a small -Xss (about 48 KB).
+constexpr std::uint64_t kMinimumVmMainThreadStackBytes = std::uint64_t{1} << 20;
 
 // True when a Java exception is pending on `env`; its description then goes to the VM's error
 // stream (which also clears it).
@@ -63,14 +65,25 @@ std::optional<std::uint64_t> stackOptionBytes(const std::wstring& option) {
     return value * scale;
 }
 
+// The failure of a VM main thread that could not be created, naming the option that sized it.
+LaunchError mainThreadFailure(const VmMainThreadStack& stack) {
+    if (stack.option.empty()) return LaunchError{L"Cannot create the Java VM's main thread."};
+    return LaunchError{L"Cannot create the Java VM's main thread with the stack size " + stack.option + L"."};
+}
+
 }  // namespace
 
-std::size_t vmMainThreadStackBytes(const std::vector<std::wstring>& options) {
+VmMainThreadStack vmMainThreadStack(const std::vector<std::wstring>& options) {
+    std::wstring sizingOption;
     std::uint64_t bytes = kDefaultVmMainThreadStackBytes;
     for (const std::wstring& option : options) {
-        if (const std::optional<std::uint64_t> optionBytes = stackOptionBytes(option)) bytes = *optionBytes;
+        if (const std::optional<std::uint64_t> optionBytes = stackOptionBytes(option)) {
+            sizingOption = option;
+            bytes = *optionBytes;
+        }
     }
-    return static_cast<std::size_t>(std::min<std::uint64_t>(bytes, std::numeric_limits<std::size_t>::max()));
+    bytes = std::clamp<std::uint64_t>(bytes, kMinimumVmMainThreadStackBytes, std::numeric_limits<std::size_t>::max());
+    return {sizingOption, static_cast<std::size_t>(bytes)};
 }
 
 VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options) {
@@ -96,10 +109,12 @@ void JVMLauncher::launch() {
     reportFailures(L"Error while launching program with JVM.", [this] {
         // On Linux the primordial thread's stack is capped by the process stack limit, whatever
         // -Xss says, so the VM gets a main thread of its own there.
-        platform::runAsVmMainThread(vmMainThreadStackBytes(m_properties.getJavaSystemProperties()), [this] {
+        const VmMainThreadStack stack = vmMainThreadStack(m_properties.getJavaSystemProperties());
+        const std::optional<int> ran = platform::runAsVmMainThread(stack.bytes, [this] {
             runLaunchSteps();
             return 0;
         });
+        if (!ran) throw mainThreadFailure(stack);
     });
 }
 

@@ -78,7 +78,14 @@ private:
 // The one launcher of the process, for the console handler; null while there is none.
 extern std::atomic<JVMLauncher*> currentLauncher;
 
-// The stack size for the thread that becomes the VM's main thread: the last "-Xss<n>[k|m|g]"
-// among `options` (a number of bytes, kilobytes, megabytes or gigabytes), 8 MiB when there is
-// none. Malformed or zero sizes are skipped.
-std::size_t vmMainThreadStackBytes(const std::vector<std::wstring>& options);
+// The stack of the thread that becomes the VM's main thread.
+struct VmMainThreadStack {
+    std::wstring option;  // the "-Xss" option that sized it; empty for the default size
+    std::size_t bytes;
+};
+
+// The stack for the VM's main thread: the size of the last "-Xss<n>[k|m|g]" among `options` (a
+// number of bytes, kilobytes, megabytes or gigabytes), 8 MiB when there is none, and never less
+// than 1 MiB, which the launcher and the VM's start-up need whatever the option says (the VM
+// judges the option itself). Malformed or zero sizes are skipped.
+VmMainThreadStack vmMainThreadStack(const std::vector<std::wstring>& options);

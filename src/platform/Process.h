@@ -30,8 +30,9 @@ std::string toNarrowFileName(const std::wstring& text);
 // Runs `body` as the thread that will become the Java VM's main thread and returns its result.
 // On Windows that is the calling (primary) thread. On Linux the primordial thread's stack is
 // capped by the process stack limit, so `body` runs on a new thread with a stack of
-// `stackBytes`, and the caller waits for it; a failure thrown by `body` is thrown on to the
-// caller, and std::system_error is thrown when that thread cannot be started.
-int runAsVmMainThread(std::size_t stackBytes, const std::function<int()>& body);
+// `stackBytes` (rounded up to whole pages), and the caller waits for it; a failure thrown by
+// `body` is thrown on to the caller. Empty when that thread cannot be created (no memory for
+// such a stack).
+std::optional<int> runAsVmMainThread(std::size_t stackBytes, const std::function<int()>& body);
 
 }  // namespace platform

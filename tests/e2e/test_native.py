@@ -127,6 +127,20 @@ class VmOptionTest(LauncherTestCase):
     def test_thread_stack_option_applies_to_the_main_method(self):
         self.assertSucceeded(self.run_probe("recursion", "-Xss256m", args=("1000000",)), "reached depth 1000000\n")
 
+    def test_vm_judges_a_thread_stack_too_small_for_it(self):
+        for option in ("-Xss1k", "-Xss40k", "-Xss100k"):
+            with self.subTest(option=option):
+                run = self.run_probe("arguments", option)
+                self.assertEqual((run.returncode, run.stdout), (1, ""))
+                self.assertIn("The Java thread stack size specified is too small.", run.stderr)
+                self.assertTrue(run.stderr.endswith(error_line(self.app.path, "Cannot create Java VM.")), run.stderr)
+
+    def test_thread_stack_too_large_for_a_thread_is_reported_by_its_option(self):
+        for option in ("-Xss2000g", "-Xss18446744073709551615", "-Xss18014398509481983k"):
+            with self.subTest(option=option):
+                message = f"Cannot create the Java VM's main thread with the stack size {option}."
+                self.assertReported(self.run_probe("arguments", option), message)
+
     def test_stack_overflow_in_main_can_be_caught_by_java_code(self):
         self.assertSucceeded(self.run_probe("recursion", args=("1000000",)), "caught StackOverflowError\n")
 

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <exception>
-#include <system_error>
+#include <limits>
 
 #include "platform/TextEncoding.h"
 
@@ -33,10 +33,12 @@ void* runThreadWork(void* argument) {
     return nullptr;
 }
 
-// `stackBytes` rounded up to whole pages, and at least the smallest stack a thread may have.
+// `stackBytes` rounded up to whole pages (down, when that would pass the largest size), and at
+// least the smallest stack a thread may have.
 std::size_t threadStackSize(std::size_t stackBytes) {
     const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    const std::size_t rounded = (stackBytes + page - 1) / page * page;
+    const std::size_t pages = stackBytes / page + (stackBytes % page != 0 ? 1 : 0);
+    const std::size_t rounded = std::min(pages, std::numeric_limits<std::size_t>::max() / page) * page;
     return std::max<std::size_t>(rounded, PTHREAD_STACK_MIN);
 }
 
@@ -72,7 +74,7 @@ std::string toNarrowFileName(const std::wstring& text) {
     return toUtf8(text);
 }
 
-int runAsVmMainThread(std::size_t stackBytes, const std::function<int()>& body) {
+std::optional<int> runAsVmMainThread(std::size_t stackBytes, const std::function<int()>& body) {
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     int error = pthread_attr_setstacksize(&attributes, threadStackSize(stackBytes));
@@ -80,7 +82,7 @@ int runAsVmMainThread(std::size_t stackBytes, const std::function<int()>& body) 
     pthread_t thread;
     if (error == 0) error = pthread_create(&thread, &attributes, runThreadWork, &work);
     pthread_attr_destroy(&attributes);
-    if (error != 0) throw std::system_error(error, std::generic_category(), "cannot start the VM's main thread");
+    if (error != 0) return std::nullopt;
     pthread_join(thread, nullptr);
     if (work.failure) std::rethrow_exception(work.failure);
     return work.result;

@@ -53,7 +53,7 @@ std::string toNarrowFileName(const std::wstring& text) {
     return narrow;
 }
 
-int runAsVmMainThread(std::size_t, const std::function<int()>& body) {
+std::optional<int> runAsVmMainThread(std::size_t, const std::function<int()>& body) {
     // The primary thread's stack is set by the executable's header, large enough for the VM.
     return body();
 }

@@ -341,31 +341,38 @@ TEST_F(JVMLauncherTest, KeepsConsoleEventsAwayFromATornDownVm) {
     EXPECT_EQ(m_vm.logLines(), afterTeardown);
 }
 
-TEST(VmMainThreadStackBytes, TakesTheLastValidStackSizeOption) {
+TEST(VmMainThreadStack, TakesTheLastValidStackSizeOptionAndAtLeastOneMebibyte) {
     const struct {
         std::vector<std::wstring> options;
+        std::wstring option;
         std::size_t bytes;
     } cases[] = {
-        {{}, 8u << 20},
-        {{L"-Dx=1"}, 8u << 20},
-        {{L"-Xss4m"}, 4u << 20},
-        {{L"-Xss512k"}, 512u << 10},
-        {{L"-Xss512K"}, 512u << 10},
-        {{L"-Xss1G"}, 1u << 30},
-        {{L"-Xss2048"}, 2048},
-        {{L"-Xss4m", L"-Dx=1", L"-Xss2m"}, 2u << 20},
-        {{L"-Xss4m", L"-Xssabc"}, 4u << 20},
-        {{L"-Xss4m", L"-Xss2x"}, 4u << 20},
-        {{L"-Xss4m", L"-Xss2mb"}, 4u << 20},
-        {{L"-Xss0"}, 8u << 20},
-        {{L"-Xss"}, 8u << 20},
-        {{L"-Xss-1m"}, 8u << 20},
-        {{L"-Xss99999999999999999999"}, 8u << 20},
-        {{L"-Xss99999999999g"}, 8u << 20},
-        {{L"-XX:ThreadStackSize=4096"}, 8u << 20},
+        {{}, L"", 8u << 20},
+        {{L"-Dx=1"}, L"", 8u << 20},
+        {{L"-Xss4m"}, L"-Xss4m", 4u << 20},
+        {{L"-Xss2048k"}, L"-Xss2048k", 2048u << 10},
+        {{L"-Xss2048K"}, L"-Xss2048K", 2048u << 10},
+        {{L"-Xss1G"}, L"-Xss1G", 1u << 30},
+        {{L"-Xss3000000"}, L"-Xss3000000", 3000000},
+        {{L"-Xss512k"}, L"-Xss512k", 1u << 20},
+        {{L"-Xss1k"}, L"-Xss1k", 1u << 20},
+        {{L"-Xss1"}, L"-Xss1", 1u << 20},
+        {{L"-Xss4m", L"-Dx=1", L"-Xss2m"}, L"-Xss2m", 2u << 20},
+        {{L"-Xss4m", L"-Xssabc"}, L"-Xss4m", 4u << 20},
+        {{L"-Xss4m", L"-Xss2x"}, L"-Xss4m", 4u << 20},
+        {{L"-Xss4m", L"-Xss2mb"}, L"-Xss4m", 4u << 20},
+        {{L"-Xss0"}, L"", 8u << 20},
+        {{L"-Xss"}, L"", 8u << 20},
+        {{L"-Xss-1m"}, L"", 8u << 20},
+        {{L"-Xss99999999999999999999"}, L"", 8u << 20},
+        {{L"-Xss99999999999g"}, L"", 8u << 20},
+        {{L"-XX:ThreadStackSize=4096"}, L"", 8u << 20},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(vmMainThreadStackBytes(c.options), c.bytes) << (c.options.empty() ? "" : toUtf8(c.options.back()));
+        const VmMainThreadStack stack = vmMainThreadStack(c.options);
+        const std::string trace = c.options.empty() ? "" : toUtf8(c.options.back());
+        EXPECT_EQ(stack.bytes, c.bytes) << trace;
+        EXPECT_EQ(toUtf8(stack.option), toUtf8(c.option)) << trace;
     }
 }
 

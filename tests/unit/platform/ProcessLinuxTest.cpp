@@ -4,6 +4,8 @@
 #include <stdlib.h>
 
 #include <cstddef>
+#include <limits>
+#include <optional>
 
 #include "platform/Process.h"
 
@@ -35,6 +37,14 @@ TEST(RunAsVmMainThreadOnLinux, RunsTheBodyOnAThreadWithTheRequestedStack) {
 
 TEST(RunAsVmMainThreadOnLinux, GivesATooSmallStackTheSmallestAThreadMayHave) {
     EXPECT_EQ(platform::runAsVmMainThread(0, [] { return 5; }), 5);
+}
+
+TEST(RunAsVmMainThreadOnLinux, IsEmptyWhenNoThreadCanHaveTheStack) {
+    for (const std::size_t bytes : {std::numeric_limits<std::size_t>::max(), std::numeric_limits<std::size_t>::max() - 4096}) {
+        bool ran = false;
+        EXPECT_EQ(platform::runAsVmMainThread(bytes, [&] { ran = true; return 5; }), std::nullopt) << bytes;
+        EXPECT_FALSE(ran);
+    }
 }
 
 TEST(EnvironmentVariableOnLinux, ReadsSetVariablesByTheirExactName) {
