@@ -17,8 +17,10 @@ enum ConsoleEvent : unsigned {
 using ConsoleEventHandler = bool (*)(unsigned event);
 
 // Registers `handler`; every event is handled on a thread of its own, never inside a signal
-// handler. On Linux, after the handler has returned for a closing or shutdown signal, the process
-// ends as that signal would end it. False when the handler cannot be registered.
+// handler. On Linux an event the handler passes on ends the process as its signal would; a
+// handled one lets the process go on, but a second closing or shutdown signal ends it at once as
+// that signal would; a signal ignored when the handler is registered stays ignored. False when
+// the handler cannot be registered.
 bool addConsoleHandler(ConsoleEventHandler handler);
 
 // Removes a handler that `addConsoleHandler` registered; nothing happens when it was not.

@@ -4,6 +4,7 @@ renamed, beside its configuration file, started as a user starts it."""
 import os
 import shutil
 import signal
+import subprocess
 import unittest
 
 import e2e_support as e2e
@@ -274,9 +275,13 @@ class InstalledVmTest(LauncherTestCase):
 
 
 class ConsoleTrapTest(LauncherTestCase):
-    def start_trapped(self, probe):
+    def start_trapped(self, probe, ignored_signal=None):
+        """Starts `probe` with the trap on, `ignored_signal` ignored as nohup does, and waits for its
+        "ready"."""
         self.app.configure(self.probe_config(probe, "wexal.trap.console.ctrl=true"))
-        process = self.app.start(cwd=self.start_dir)
+        ignore = ignored_signal and (lambda: signal.signal(ignored_signal, signal.SIG_IGN))
+        process = subprocess.Popen(self.app.command([]), cwd=self.start_dir, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=ignore)
         self.addCleanup(lambda: process.poll() is None and process.kill())
         return process, e2e.read_until(process, "ready")
 
@@ -291,12 +296,36 @@ class ConsoleTrapTest(LauncherTestCase):
         run = self.run_probe("exit", "wexal.trap.console.ctrl=true", args=("3",))
         self.assertEqual((run.returncode, run.stdout, run.stderr), (3, "", ""))
 
-    def test_termination_calls_initiate_exit_then_ends_the_process_by_the_signal(self):
-        process, stdout = self.start_trapped("trap-hold")
-        process.send_signal(signal.SIGTERM)
-        rest, stderr = process.communicate(timeout=30)
-        self.assertEqual((process.returncode, stdout + e2e.decode(rest), e2e.decode(stderr)),
-                         (-signal.SIGTERM, "ready\ninitiateExit(0)\n", ""))
+    def test_termination_and_hang_up_call_initiate_exit_and_the_program_ends_by_itself(self):
+        for sent in (signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal=sent.name):
+                process, stdout = self.start_trapped("trap")
+                process.send_signal(sent)
+                rest, stderr = process.communicate(timeout=30)
+                self.assertEqual((process.returncode, stdout + e2e.decode(rest), e2e.decode(stderr)),
+                                 (0, "ready\ninitiateExit(0)\nmain goes on\n", ""))
+
+    def test_second_termination_or_hang_up_ends_the_process_by_the_signal(self):
+        for first, second in ((signal.SIGTERM, signal.SIGTERM), (signal.SIGHUP, signal.SIGTERM),
+                              (signal.SIGTERM, signal.SIGHUP)):
+            with self.subTest(first=first.name, second=second.name):
+                process, stdout = self.start_trapped("trap-hold")
+                process.send_signal(first)
+                stdout += e2e.read_until(process, "initiateExit(0)")
+                process.send_signal(second)
+                rest, stderr = process.communicate(timeout=30)
+                self.assertEqual((process.returncode, stdout + e2e.decode(rest), e2e.decode(stderr)),
+                                 (-second, "ready\ninitiateExit(0)\n", ""))
+
+    def test_signal_ignored_at_start_stays_ignored(self):
+        for ignored in (signal.SIGHUP, signal.SIGTERM):
+            with self.subTest(signal=ignored.name):
+                process, stdout = self.start_trapped("trap", ignored_signal=ignored)
+                process.send_signal(ignored)
+                process.send_signal(signal.SIGINT)
+                rest, stderr = process.communicate(timeout=30)
+                self.assertEqual((process.returncode, stdout + e2e.decode(rest), e2e.decode(stderr)),
+                                 (0, "ready\ninitiateExit(0)\nmain goes on\n", ""))
 
 
 class HelloExampleTest(unittest.TestCase):

@@ -36,6 +36,9 @@ static_assert(std::atomic<int>::is_always_lock_free, "the signal handler reads t
 
 std::atomic<ConsoleEventHandler> registeredHandler{nullptr};
 struct sigaction previousActions[kSignalCount];
+// Set by the first closing or shutdown signal; the next one ends the process at once, for a
+// program that does not end by itself.
+std::atomic<bool> closingSignalSeen{false};
 // Never destroyed: a process that ends through exit() while a handler is registered (a Java
 // program calling System.exit, an error report) would otherwise destroy a joinable std::thread,
 // which calls std::terminate.
@@ -62,14 +65,13 @@ void endAsSignalWould(int signal) {
 }
 
 void handleEvent(SignalEvent signalEvent) {
-    const bool handled = registeredHandler.load()(signalEvent.event);
-    // Closing and shutdown end the process once the handler has had its say, as on Windows.
-    if (!handled || signalEvent.event != kCtrlC) endAsSignalWould(signalEvent.signal);
+    if (!registeredHandler.load()(signalEvent.event)) endAsSignalWould(signalEvent.signal);
 }
 
 void dispatchEvent(unsigned char number) {
     for (const SignalEvent& signalEvent : kSignalEvents) {
         if (signalEvent.signal != number) continue;
+        if (signalEvent.event != kCtrlC && closingSignalSeen.exchange(true)) endAsSignalWould(signalEvent.signal);
         try {
             std::thread(handleEvent, signalEvent).detach();
         } catch (...) {
@@ -109,13 +111,21 @@ void restoreActions(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) sigaction(kSignalEvents[i].signal, &previousActions[i], nullptr);
 }
 
+bool isIgnored(const struct sigaction& action) {
+    return (action.sa_flags & SA_SIGINFO) == 0 && action.sa_handler == SIG_IGN;
+}
+
 bool installActions() {
     struct sigaction action {};
     action.sa_handler = onSignal;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     for (std::size_t i = 0; i < kSignalCount; ++i) {
-        if (sigaction(kSignalEvents[i].signal, &action, &previousActions[i]) == 0) continue;
+        const int signal = kSignalEvents[i].signal;
+        // A signal ignored since the start stays ignored (nohup, background jobs); the Java VM
+        // leaves such signals alone too.
+        if (sigaction(signal, nullptr, &previousActions[i]) == 0 && isIgnored(previousActions[i])) continue;
+        if (sigaction(signal, &action, &previousActions[i]) == 0) continue;
         restoreActions(i);
         return false;
     }

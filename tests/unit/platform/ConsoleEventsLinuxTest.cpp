@@ -47,6 +47,39 @@ bool declineEvent(unsigned event) {
     std::exit(3);
 }
 
+std::promise<void> eventAnnounced;
+
+bool announceAndGoOn(unsigned event) {
+    announceEvent(event);
+    eventAnnounced.set_value();
+    return true;
+}
+
+// Raises `signal`, says on stderr that the process went on after the handler, then raises it
+// again and waits for the process to end; exit code 3 if it does not.
+[[noreturn]] void raiseTwiceAndWait(int signal) {
+    if (!platform::addConsoleHandler(announceAndGoOn)) std::exit(2);
+    raise(signal);
+    if (eventAnnounced.get_future().wait_for(10s) != std::future_status::ready) std::exit(4);
+    std::this_thread::sleep_for(200ms);
+    std::fprintf(stderr, "went on\n");
+    raise(signal);
+    std::this_thread::sleep_for(10s);
+    std::exit(3);
+}
+
+// Ignores `signal`, registers a handler, raises the signal and ends with exit code 5 after a
+// while (when the signal did not end the process first).
+[[noreturn]] void ignoreRaiseAndWait(int signal) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(signal, &ignore, nullptr);
+    if (!platform::addConsoleHandler(announceEvent)) std::exit(2);
+    raise(signal);
+    std::this_thread::sleep_for(500ms);
+    std::exit(5);
+}
+
 void countSignal(int) {}
 
 TEST(ConsoleEventsOnLinux, HandsCtrlCToTheHandlerOnAnotherThreadAndGoesOn) {
@@ -61,10 +94,17 @@ TEST(ConsoleEventsOnLinux, HandsCtrlCToTheHandlerOnAnotherThreadAndGoesOn) {
     EXPECT_NE(result.thread, std::this_thread::get_id());
 }
 
-TEST(ConsoleEventsOnLinux, EndsTheProcessAsTheSignalWouldAfterCloseAndShutdown) {
+TEST(ConsoleEventsOnLinux, GoesOnAfterCloseAndShutdownAndEndsAsTheSignalWouldOnTheSecond) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(raiseAndWait(announceEvent, SIGHUP), testing::KilledBySignal(SIGHUP), "handled event 2\n");
-    EXPECT_EXIT(raiseAndWait(announceEvent, SIGTERM), testing::KilledBySignal(SIGTERM), "handled event 6\n");
+    EXPECT_EXIT(raiseTwiceAndWait(SIGHUP), testing::KilledBySignal(SIGHUP), "^handled event 2\nwent on\n$");
+    EXPECT_EXIT(raiseTwiceAndWait(SIGTERM), testing::KilledBySignal(SIGTERM), "^handled event 6\nwent on\n$");
+}
+
+TEST(ConsoleEventsOnLinux, LeavesSignalsIgnoredWhenTheHandlerIsAdded) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const int signal : {SIGINT, SIGHUP, SIGTERM}) {
+        EXPECT_EXIT(ignoreRaiseAndWait(signal), testing::ExitedWithCode(5), "^$") << signal;
+    }
 }
 
 TEST(ConsoleEventsOnLinux, EndsTheProcessWhenTheHandlerDeclinesCtrlC) {
