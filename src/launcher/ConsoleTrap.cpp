@@ -11,7 +11,7 @@ bool consoleCtrlHandler(unsigned event) {
     case platform::kCtrlBreak:
     case platform::kClose:
     case platform::kShutdown:
-        if (JVMLauncher* launcher = currentLauncher.load()) launcher->callInitiateExit();
+        JVMLauncher::callInitiateExit();
         return true;
     case platform::kLogoff:
         return true;

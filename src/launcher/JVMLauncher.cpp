@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <thread>
 
 #include "config/ClassAndLibraryPath.h"
 #include "config/Properties.h"
@@ -23,6 +24,13 @@
 std::atomic<JVMLauncher*> currentLauncher{nullptr};
 
 namespace {
+
+// Console event threads between reading `currentLauncher` and being done with that launcher: its
+// destructor waits for them. Never inside the VM, so the wait is short.
+std::atomic<int> eventsReachingLauncher{0};
+// Console event threads inside the VM library. One may stay there for good (a thread the VM let
+// go of while it was being destroyed can block inside it), so nothing waits for them.
+std::atomic<int> eventsInsideVm{0};
 
 constexpr std::uint64_t kDefaultVmMainThreadStackBytes = std::uint64_t{8} << 20;
 // Far above what JNI_CreateJavaVM needs before it can refuse a small -Xss (about 48 KB).
@@ -65,6 +73,28 @@ std::optional<std::uint64_t> stackOptionBytes(const std::wstring& option) {
     return value * scale;
 }
 
+// Calls initiateExit(0) of the main class on `env`'s thread; describes a missing class or method.
+void callInitiateExitWith(JNIEnv* env, const std::string& mainClassName) {
+    const jclass mainClass = env->FindClass(mainClassName.c_str());
+    if (!mainClass) {
+        describePendingException(env);
+        return;
+    }
+    const jmethodID initiateExit = env->GetStaticMethodID(mainClass, "initiateExit", "(I)V");
+    if (!initiateExit) {
+        describePendingException(env);
+        return;
+    }
+    env->functions->CallStaticVoidMethod(env, mainClass, initiateExit, jint{0});
+}
+
+void attachAndCallInitiateExit(const VmCall& call) {
+    JNIEnv* env = nullptr;
+    if (call.javaVm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) < 0) return;
+    callInitiateExitWith(env, call.mainClass);
+    call.javaVm->DetachCurrentThread();
+}
+
 // The failure of a VM main thread that could not be created, naming the option that sized it.
 LaunchError mainThreadFailure(const VmMainThreadStack& stack) {
     if (stack.option.empty()) return LaunchError{L"Cannot create the Java VM's main thread."};
@@ -103,6 +133,8 @@ JVMLauncher::JVMLauncher(Properties& properties) : m_properties(properties) {
 JVMLauncher::~JVMLauncher() {
     JVMLauncher* self = this;
     currentLauncher.compare_exchange_strong(self, nullptr);
+    // An event thread that read the pointer just before it was cleared may still be using it.
+    while (eventsReachingLauncher != 0) std::this_thread::yield();
 }
 
 void JVMLauncher::launch() {
@@ -241,35 +273,26 @@ void JVMLauncher::tearDown(const VmLibrary& vmLibrary) {
     m_javaVm->DestroyJavaVM();  // returns once the program's last non-daemon thread has ended
     m_vmAlive = false;
     // A console event that got past the flag before it was cleared may still be inside the VM
-    // library, and may stay there for good (a thread the VM let go of while detaching it can block
-    // inside the destroyed VM). Its library then stays loaded: the process ends right after this.
-    if (m_consoleCallsInside == 0) platform::freeLibrary(vmLibrary.library);
+    // library, and may stay there for good. Its library then stays loaded: the process ends right
+    // after this.
+    if (eventsInsideVm == 0) platform::freeLibrary(vmLibrary.library);
     platform::removeConsoleHandler(consoleCtrlHandler);
 }
 
 void JVMLauncher::callInitiateExit() {
-    ++m_consoleCallsInside;
-    if (m_vmAlive) attachAndCallInitiateExit();
-    --m_consoleCallsInside;
+    ++eventsReachingLauncher;
+    std::optional<VmCall> call;
+    if (JVMLauncher* launcher = currentLauncher.load()) call = launcher->enterVmForEvent();
+    --eventsReachingLauncher;
+    if (!call) return;
+    attachAndCallInitiateExit(*call);
+    --eventsInsideVm;
 }
 
-void JVMLauncher::attachAndCallInitiateExit() {
-    JNIEnv* env = nullptr;
-    if (m_javaVm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) < 0) return;
-    callInitiateExitWith(env);
-    m_javaVm->DetachCurrentThread();
-}
-
-void JVMLauncher::callInitiateExitWith(JNIEnv* env) {
-    const jclass mainClass = env->FindClass(toUtf8(m_properties.getMainClass()).c_str());
-    if (!mainClass) {
-        describePendingException(env);
-        return;
-    }
-    const jmethodID initiateExit = env->GetStaticMethodID(mainClass, "initiateExit", "(I)V");
-    if (!initiateExit) {
-        describePendingException(env);
-        return;
-    }
-    env->functions->CallStaticVoidMethod(env, mainClass, initiateExit, jint{0});
+// Counts the calling event thread inside the VM and returns what it needs there, while the VM runs.
+std::optional<VmCall> JVMLauncher::enterVmForEvent() {
+    ++eventsInsideVm;
+    if (m_vmAlive) return VmCall{m_javaVm, toUtf8(m_properties.getMainClass())};
+    --eventsInsideVm;
+    return std::nullopt;
 }

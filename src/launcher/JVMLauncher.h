@@ -6,12 +6,19 @@
 
 #include <atomic>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "launcher/VmLibrary.h"
 
 class Properties;
+
+// What a console event thread needs to call into the VM without its launcher.
+struct VmCall {
+    JavaVM* javaVm;
+    std::string mainClass;  // in slash form, UTF-8
+};
 
 // The VM's init arguments: JNI 1.2, unrecognised options refused, one UTF-8 copy of each option.
 // Owns the copies; the VM may keep no pointer into them once JNI_CreateJavaVM has returned.
@@ -48,10 +55,12 @@ public:
     // been merged into them. Failures end the process through the error report.
     VmInitArgs buildInitArgs();
 
-    // Calls the main class's static initiateExit(0) on the calling thread (attached for the call)
-    // while the VM runs; does nothing before the VM exists or once it has been torn down. Never
-    // fails outward: a missing class or method leaves only its description on the VM's error stream.
-    void callInitiateExit();
+    // Calls the main class's static initiateExit(0) in the VM of `currentLauncher` on the calling
+    // thread (attached for the call) while that VM runs; does nothing when there is no launcher,
+    // before its VM exists or once it has been torn down. A launcher's destructor waits until no
+    // call still uses it. Never fails outward: a missing class or method leaves only its
+    // description on the VM's error stream.
+    static void callInitiateExit();
 
 private:
     void runLaunchSteps();
@@ -65,14 +74,12 @@ private:
     void installConsoleTrap();
     void callMain(jclass mainClass, jmethodID main, jobjectArray arguments);
     void tearDown(const VmLibrary& vmLibrary);
-    void attachAndCallInitiateExit();
-    void callInitiateExitWith(JNIEnv* env);
+    std::optional<VmCall> enterVmForEvent();
 
     Properties& m_properties;
     JavaVM* m_javaVm = nullptr;
     JNIEnv* m_env = nullptr;  // the VM main thread's
     std::atomic<bool> m_vmAlive{false};
-    std::atomic<int> m_consoleCallsInside{0};
 };
 
 // The one launcher of the process, for the console handler; null while there is none.

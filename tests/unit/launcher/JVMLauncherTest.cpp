@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FakeVm.h"
@@ -339,6 +341,22 @@ TEST_F(JVMLauncherTest, KeepsConsoleEventsAwayFromATornDownVm) {
     EXPECT_TRUE(consoleCtrlHandler(platform::kCtrlC));
 
     EXPECT_EQ(m_vm.logLines(), afterTeardown);
+}
+
+// Under AddressSanitizer an event that reaches a destroyed launcher shows as a use after free.
+TEST(ConsoleTrap, ReachesNoLauncherOnceItsDestructorHasReturned) {
+    Properties properties;
+    properties.setMainClass(L"com.acme.Main");
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> eventThreads;
+    for (int i = 0; i < 3; ++i) {
+        eventThreads.emplace_back([&] {
+            while (!stop) consoleCtrlHandler(platform::kCtrlC);
+        });
+    }
+    for (int i = 0; i < 20000; ++i) std::make_unique<JVMLauncher>(properties).reset();
+    stop = true;
+    for (std::thread& thread : eventThreads) thread.join();
 }
 
 TEST(VmMainThreadStack, TakesTheLastValidStackSizeOptionAndAtLeastOneMebibyte) {
