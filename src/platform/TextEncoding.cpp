@@ -110,6 +110,9 @@ std::wstring fromUtf8(const std::string& text) {
 }
 
 std::u16string toUtf16(const std::wstring& text) {
+    // Wide text already is UTF-16 where wchar_t has 16 bits (Windows): its units go as they are,
+    // so that an unpaired surrogate (legal in Windows file names) reaches Java unchanged.
+    if constexpr (sizeof(wchar_t) == sizeof(char16_t)) return std::u16string(text.begin(), text.end());
     std::u16string out;
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();) appendUtf16(out, nextCodePoint(text, pos));

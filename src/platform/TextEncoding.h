@@ -11,5 +11,7 @@ std::string toUtf8(const std::wstring& text);
 // Wide text from UTF-8 (each byte that starts no valid sequence becomes U+FFFD).
 std::wstring fromUtf8(const std::string& text);
 
-// UTF-16 code units of `text`, for the Java VM's strings.
+// UTF-16 code units of `text`, for the Java VM's strings. On Windows these are the units of
+// `text` as they are, unpaired surrogates too; on Linux, where wide text is UTF-32 and a
+// surrogate value is no character, such a value (or one beyond Unicode) becomes U+FFFD.
 std::u16string toUtf16(const std::wstring& text);

@@ -69,6 +69,12 @@ TEST(Utf8, ReplacesWhatCannotBeConverted) {
     EXPECT_EQ(fromUtf8("\xE2\x82"), L"\uFFFD\uFFFD");
 }
 
+TEST(Utf16, KeepsUnpairedSurrogatesOfUtf16WideTextAndReplacesSurrogateValuesOfUtf32) {
+    const std::wstring text = {L'a', static_cast<wchar_t>(0xD800), L'b', static_cast<wchar_t>(0xDC00)};
+    const std::u16string units = sizeof(wchar_t) == 2 ? u"aØ00" u"bÜ00" : u"a�b�";
+    EXPECT_EQ(toUtf16(text), units);
+}
+
 TEST(Utf8, ReplacesBytesThatCanLeadNoSequence) {
     // F5 to FF would encode values beyond Unicode (or nothing); decoding them as three-byte
     // sequences would turn invalid input into ordinary characters.
