@@ -157,8 +157,7 @@ void JVMLauncher::runLaunchSteps() {
     std::optional<platform::PlaceholderWindow> placeholderWindow;
     if (m_properties.isMemoryCheckLimits()) placeholderWindow.emplace();
     loadVmRuntimeLibrary(m_properties.getFoundJvm()->getJavaHomePath());
-    showSplashScreen();
-    const VmLibrary vmLibrary = loadVmLibrary(m_properties.getFoundJvm()->getJvmPath());
+    const VmLibrary vmLibrary = loadVmLibraryAndShowSplashScreen();
     m_properties.computeMemoryOptions();
     createJavaVm(vmLibrary);
     const jclass mainClass = findMainClass();
@@ -181,6 +180,18 @@ void JVMLauncher::writeDebugLines() {
     if (debugFile.empty()) return;
     appendDebugLine(debugFile, L"The chosen JVM: " + m_properties.getFoundJvm()->toString());
     appendDebugLine(debugFile, L"The properties chosen: " + m_properties.toString());
+}
+
+VmLibrary JVMLauncher::loadVmLibraryAndShowSplashScreen() {
+    const std::wstring& jvmPath = m_properties.getFoundJvm()->getJvmPath();
+    // In the order of the Java runtime's own launcher on each system.
+    if (platform::kSplashLibraryNeedsVmLibrary) {
+        const VmLibrary vmLibrary = loadVmLibrary(jvmPath);
+        showSplashScreen();
+        return vmLibrary;
+    }
+    showSplashScreen();
+    return loadVmLibrary(jvmPath);
 }
 
 void JVMLauncher::showSplashScreen() {

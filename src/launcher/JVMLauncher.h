@@ -66,6 +66,7 @@ private:
     void runLaunchSteps();
     void changeToWorkingDirectory();
     void writeDebugLines();
+    VmLibrary loadVmLibraryAndShowSplashScreen();
     void showSplashScreen();
     void createJavaVm(const VmLibrary& vmLibrary);
     jclass findMainClass();

@@ -26,6 +26,10 @@ extern const wchar_t* const kVmLibraryName;
 // File name of the splash-screen library inside the VM types folder.
 extern const wchar_t* const kSplashLibraryName;
 
+// Whether the splash-screen library links against the VM library, which then has to be loaded
+// first: true on Linux; on Windows the splash shows before the VM library loads.
+extern const bool kSplashLibraryNeedsVmLibrary;
+
 // The VM's C runtime libraries, tried in order inside the VM types folder until one loads; the
 // list ends with a null entry. Empty on Linux, where the VM brings none of its own.
 extern const wchar_t* const kVmRuntimeLibraryNames[];

@@ -10,6 +10,7 @@ const wchar_t* const kVmTypesFolder = L"lib";
 const wchar_t* const kSdkRuntimeFolder = L"";
 const wchar_t* const kVmLibraryName = L"libjvm.so";
 const wchar_t* const kSplashLibraryName = L"libsplashscreen.so";
+const bool kSplashLibraryNeedsVmLibrary = true;
 const wchar_t* const kVmRuntimeLibraryNames[] = {nullptr};
 
 }  // namespace platform

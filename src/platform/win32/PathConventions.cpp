@@ -10,6 +10,7 @@ const wchar_t* const kVmTypesFolder = L"bin";
 const wchar_t* const kSdkRuntimeFolder = L"jre";
 const wchar_t* const kVmLibraryName = L"jvm.dll";
 const wchar_t* const kSplashLibraryName = L"splashscreen.dll";
+const bool kSplashLibraryNeedsVmLibrary = false;
 const wchar_t* const kVmRuntimeLibraryNames[] = {L"msvcr71.dll", L"msvcr100.dll", nullptr};
 
 }  // namespace platform
