@@ -16,6 +16,7 @@
 #include "platform/DynamicLibrary.h"
 #include "platform/ErrorBox.h"
 #include "platform/Files.h"
+#include "platform/PathConventions.h"
 #include "platform/Process.h"
 #include "platform/TextEncoding.h"
 #include "report/ErrorReport.h"

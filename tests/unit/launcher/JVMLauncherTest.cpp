@@ -262,10 +262,10 @@ TEST_F(JVMLauncherTest, ReportsAVmLibraryThatDoesNotLoad) {
 }
 
 TEST_F(JVMLauncherTest, ReportsAVmLibraryWithoutTheInvocationEntryPoint) {
-    const std::wstring splashLibrary = FakeVm::javaHome() + kSeparator + platform::kVmTypesFolder + kSeparator + platform::kSplashLibraryName;
-    m_properties.setFoundJvm(jvmAt(splashLibrary));
+    const std::wstring notJvm = FakeVm::javaHome() + kSeparator + platform::kVmTypesFolder + kSeparator + fromUtf8(WEXAL_FAKE_NOT_JVM_NAME);
+    m_properties.setFoundJvm(jvmAt(notJvm));
 
-    EXPECT_REPORT(launch(), L"Error in Java launcher. The Java VM library " + splashLibrary + L" has no JNI_CreateJavaVM.");
+    EXPECT_REPORT(launch(), L"Error in Java launcher. The Java VM library " + notJvm + L" has no JNI_CreateJavaVM.");
 }
 
 // Each console event sent while main runs, and what reaches Java.
