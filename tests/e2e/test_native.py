@@ -4,8 +4,10 @@ renamed, beside its configuration file, started as a user starts it."""
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import unittest
+import zlib
 
 import e2e_support as e2e
 from e2e_support import error_line, key_values
@@ -326,6 +328,43 @@ class ConsoleTrapTest(LauncherTestCase):
                 rest, stderr = process.communicate(timeout=30)
                 self.assertEqual((process.returncode, stdout + e2e.decode(rest), e2e.decode(stderr)),
                                  (0, "ready\ninitiateExit(0)\nmain goes on\n", ""))
+
+
+class SplashScreenTest(LauncherTestCase):
+    """The splash screen shown for real, on a virtual X display."""
+
+    def setUp(self):
+        if shutil.which("Xvfb") is None:
+            self.skipTest("Xvfb is not installed (Debian package xvfb)")
+        super().setUp()
+        self.display = self.start_virtual_display()
+
+    def start_virtual_display(self):
+        """Starts Xvfb on a free display, stopped again at the test's end; returns the display name."""
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "800x600x24",
+                                   "-nolisten", "tcp"], pass_fds=(write_end,),
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        self.addCleanup(server.wait)
+        self.addCleanup(server.terminate)
+        with os.fdopen(read_end) as display_number:
+            return ":" + display_number.readline().strip()
+
+    def test_splash_shows_while_the_program_starts(self):
+        write_png(self.app.folder / "splash.png", 64, 32)
+        run = self.run_probe("splash", "wexal.splash=splash.png", env={**os.environ, "DISPLAY": self.display})
+        self.assertSucceeded(run, "splash=true\n")
+
+
+def write_png(path, width, height):
+    """Writes a plain orange picture of `width` x `height` pixels as a PNG file."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = b"".join(b"\0" + b"\xff\x80\x00" * width for _ in range(height))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    path.write_bytes(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(rows))
+                     + chunk(b"IEND", b""))
 
 
 class HelloExampleTest(unittest.TestCase):

@@ -21,6 +21,7 @@ public class Main {
             case "recursion": recurse(Integer.parseInt(args[0])); break;
             case "trap": waitForExitRequest(); break;
             case "trap-hold": holdAfterExitRequest(); break;
+            case "splash": System.out.println("splash=" + (java.awt.SplashScreen.getSplashScreen() != null)); break;
             default: throw new IllegalArgumentException("unknown probe " + probe);
         }
     }
