@@ -122,7 +122,7 @@ class RegistrySelectionTest(WineTestCase):
                 self.assertEqual(self.chosen_jvm(), record)
                 jvm_path = record.split(",")[0].removeprefix("m_jvmPath=")
                 self.assertEqual(wine_support.loaded_vm_libraries(run.stderr), [jvm_path])
-                self.assertEqual(log[-2:], ["ExceptionOccurred none", "DestroyJavaVM"])
+                self.assertEqual(log[-3:], ["ExceptionOccurred none", "DetachCurrentThread", "DestroyJavaVM"])
                 (self.app.folder / "debug.txt").unlink()
 
 
@@ -162,14 +162,16 @@ class LaunchTest(WineTestCase):
             "ExceptionOccurred none",
             "NewStringUTF ",
             "FindClass java/lang/String",
-            "NewObjectArray 4 java/lang/String ",
+            "NewObjectArray 5 java/lang/String ",
             "NewString grüße", "SetObjectArrayElement 0 grüße",
-            "NewString 日本 語", "SetObjectArrayElement 1 日本 語",
-            "NewString configured one", "SetObjectArrayElement 2 configured one",
-            "NewString configured two", "SetObjectArrayElement 3 configured two",
+            "NewString ", "SetObjectArrayElement 1 ",
+            "NewString 日本 語", "SetObjectArrayElement 2 日本 語",
+            "NewString configured one", "SetObjectArrayElement 3 configured one",
+            "NewString configured two", "SetObjectArrayElement 4 configured two",
             "ExceptionOccurred none",
-            "CallStaticVoidMethod com/acme/Main main 4",
+            "CallStaticVoidMethod com/acme/Main main 5",
             "ExceptionOccurred none",
+            "DetachCurrentThread",
             "DestroyJavaVM",
         ])
 
