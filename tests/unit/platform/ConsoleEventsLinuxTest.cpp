@@ -27,10 +27,10 @@ bool recordEvent(unsigned event) {
     return true;
 }
 
-// For the child processes of the death tests: says which event it saw on stderr.
+// For the child processes of the death tests: says which event it handled on stderr.
 bool announceEvent(unsigned event) {
     std::fprintf(stderr, "handled event %u\n", event);
-    return event == platform::kClose || event == platform::kShutdown;
+    return true;
 }
 
 bool declineEvent(unsigned event) {
