@@ -29,9 +29,10 @@ for target in "${targets[@]}"; do
   corpus=$PWD/build/fuzz/corpus/$target
   findings=$PWD/build/fuzz/findings/$target-
   mkdir -p "$corpus" build/fuzz/findings
+  options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings")
+  [[ -f tests/fuzz/$target.dict ]] && options+=(-dict="$PWD/tests/fuzz/$target.dict")
   # New inputs go to the first folder, the build's own; the checked-in seeds stay as they are.
-  if ! build/fuzz/tests/fuzz/"$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$findings" "$corpus" "$PWD"/tests/fuzz/corpus/"$target" \
+  if ! build/fuzz/tests/fuzz/"$target" "${options[@]}" "$corpus" "$PWD"/tests/fuzz/corpus/"$target" \
       >build/fuzz/"$target".log 2>&1; then
     tail -n 40 build/fuzz/"$target".log
     failed+=("$target")

@@ -88,9 +88,12 @@ bool fileStaysInSandbox(const std::string& bytes, const Properties& properties) 
     }
 }
 
-// What the launch derives from the configuration before it loads the VM.
+// What the launch derives from the configuration before it loads the VM; aborts when a loaded
+// configuration has no VM or an initial heap above the maximum.
 void deriveLaunchFigures(Properties& properties) {
+    if (!properties.getFoundJvm()) std::abort();
     properties.computeMemoryOptions();
+    if (properties.getMemoryInit() > properties.getMemoryMax()) std::abort();
     completePathOptions(properties);
     vmMainThreadStackBytes(properties.getJavaSystemProperties());
     properties.getMainClass();
