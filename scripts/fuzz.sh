@@ -5,7 +5,7 @@
 #   fuzz.sh 3600         one hour per target
 #   fuzz.sh 60 fuzz_numbers    one target only
 # Inputs found meanwhile are kept in build/fuzz/corpus/<target>, findings in
-# build/fuzz/findings/ (rerun one with: build/fuzz/tests/fuzz/<target> <file>). Exits 1 when a
+# build/fuzz/findings/ (rerun one with: build/fuzz/tests/fuzz/<target> <absolute path of the file>). Exits 1 when a
 # target finds a crash, a leak, a time-out or a broken check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
