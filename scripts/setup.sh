@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what the build needs, with apt, only when something is missing (safe to run again).
 #   setup.sh          the native build and the example: compiler, CMake, GoogleTest, a JDK
-#   setup.sh --all    also the Windows cross compilers, Wine and Xvfb, for every test
+#   setup.sh --all    also the Windows cross compilers, Wine, Xvfb, and clang with libFuzzer for
+#                     the fuzz targets, for every test
 set -euo pipefail
 
 packages=(g++ make cmake python3 openjdk-17-jdk-headless googletest libgtest-dev libgmock-dev)
 if [[ "${1:-}" == "--all" ]]; then
-  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb)
+  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb clang libclang-rt-14-dev)
 fi
 
 missing=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux build (unit and end-to-end tests against the
-# real JDK), the same under AddressSanitizer and UndefinedBehaviorSanitizer, and the 32-bit and
-# 64-bit Windows builds (unit tests and end-to-end tests under Wine).
+# real JDK), the same under AddressSanitizer and UndefinedBehaviorSanitizer, the 32-bit and
+# 64-bit Windows builds (unit tests and end-to-end tests under Wine), and each fuzz target for a
+# short while.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh --all
@@ -23,6 +24,9 @@ for preset in native asan win32 win64; do
   fi
   ctest --preset "$preset" || failed+=("$preset")
 done
+
+echo "=== fuzz"
+scripts/fuzz.sh 20 || failed+=(fuzz)
 
 if [[ ${#failed[@]} -ne 0 ]]; then
   echo "Tests failed in: ${failed[*]}"

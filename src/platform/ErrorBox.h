@@ -20,7 +20,8 @@ public:
     PlaceholderWindow& operator=(const PlaceholderWindow&) = delete;
 
 private:
-    void* m_window = nullptr;
+    // Used by the Windows implementation only.
+    [[maybe_unused]] void* m_window = nullptr;
 };
 
 }  // namespace platform

@@ -33,10 +33,11 @@ bool isLowSurrogate(char32_t c) {
 }
 
 // The code point that starts at `pos` of wide text, whose units are UTF-16 (Windows) or UTF-32
-// (Linux); advances `pos` past it. Lone surrogates and values beyond Unicode become U+FFFD.
+// (Linux); advances `pos` past it. Lone surrogates and values beyond Unicode become U+FFFD; in
+// UTF-32 every surrogate is lone, so two of them never combine into one character.
 char32_t nextCodePoint(const std::wstring& text, std::size_t& pos) {
     const auto c = static_cast<char32_t>(text[pos++]);
-    if (isHighSurrogate(c) && pos < text.size() && isLowSurrogate(static_cast<char32_t>(text[pos]))) {
+    if (sizeof(wchar_t) == 2 && isHighSurrogate(c) && pos < text.size() && isLowSurrogate(static_cast<char32_t>(text[pos]))) {
         const auto low = static_cast<char32_t>(text[pos++]);
         return 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
     }

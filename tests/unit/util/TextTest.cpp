@@ -65,6 +65,12 @@ TEST(Utf8, EncodesAndDecodesEveryPlane) {
 
 TEST(Utf8, ReplacesWhatCannotBeConverted) {
     EXPECT_EQ(toUtf8(std::wstring(1, static_cast<wchar_t>(0xD800)) + L"x"), "\xEF\xBF\xBDx");
+    // Wide text of 32-bit units holds characters, not surrogate pairs: a pair is two lone halves.
+    if (sizeof(wchar_t) == 4) {
+        const std::wstring halves{static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)};
+        EXPECT_EQ(toUtf8(halves), "\xEF\xBF\xBD\xEF\xBF\xBD");
+        EXPECT_EQ(toUtf16(halves), u"\uFFFD\uFFFD");
+    }
     EXPECT_EQ(fromUtf8("\xC0\xAFx"), L"\uFFFD\uFFFDx");
     EXPECT_EQ(fromUtf8("\xE2\x82"), L"\uFFFD\uFFFD");
 }

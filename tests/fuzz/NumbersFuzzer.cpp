@@ -1,0 +1,49 @@
+// Fuzz target: the readers of numbers in configuration values: toNumber against a wide input
+// stream of the classic locale (which it stands in for), the heap limit reader against the C
+// library's, the heap percentage's bounds, and the -Xss size of the VM's main thread.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cwchar>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/HeapSizing.h"
+#include "launcher/JVMLauncher.h"
+#include "util/Text.h"
+
+namespace {
+
+// What a wide input stream of the classic locale extracts; -1 when the extraction fails.
+double streamNumber(const std::wstring& text) {
+    std::wistringstream stream(text);
+    stream.imbue(std::locale::classic());
+    double value = 0;
+    if (!(stream >> value)) return -1;
+    return value;
+}
+
+// The C library's reading of a signed decimal, saturated to 32 bits, which are kept as unsigned.
+std::uint32_t libraryLimitKb(const std::wstring& text) {
+    const long long value = std::wcstoll(text.c_str(), nullptr, 10);
+    const long long saturated = std::clamp<long long>(value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(saturated));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Each byte one code unit, as the configuration file's 8-bit text decodes.
+    const std::wstring text(data, data + size);
+    if (toNumber(text) != streamNumber(text)) std::abort();
+    if (heap::readLimitKb(text) != libraryLimitKb(text)) std::abort();
+    for (const std::uint64_t memoryBytes : {std::uint64_t{0}, std::uint64_t{3} << 30, std::uint64_t{64} << 40, ~std::uint64_t{0}}) {
+        const std::uint32_t percentKb = heap::percentOfMemoryKb(text, memoryBytes);
+        if (percentKb > std::min<std::uint32_t>(heap::kilobytesOf(memoryBytes), 2147483647)) std::abort();
+    }
+    if (vmMainThreadStackBytes({L"-Xss" + text}) == 0) std::abort();
+    return 0;
+}
