@@ -295,6 +295,12 @@ class CodePageTest(WineTestCase):
         self.assertNotIn("app.title", "".join(options))
         self.assertEqual(log[log.index("ExceptionOccurred none") + 1:][:len(self.LATE_TITLE)], self.LATE_TITLE)
 
+    def test_late_property_the_vm_refuses_is_reported(self):
+        self.install_in("app")
+        run, log = self.launch(self.CONFIG, failures="setproperty-exception", environment=self.TITLE)
+        self.assertReported(run, "Error occurred while setting the Java system property app.title")
+        self.assertEqual(log[-2:], ["ExceptionOccurred pending", "ExceptionDescribe"])
+
     def test_java_agent_in_such_a_folder_ends_the_launch_with_a_clear_message(self):
         home = self.install_in("中文")
         run, log = self.launch(["wexal.main.class=com.acme.Main", "-javaagent:${SELF_HOME}\\agent.jar"])
