@@ -56,6 +56,7 @@ void setSystemProperties(JNIEnv* env, const std::vector<SystemProperty>& propert
             arguments[1].l = newJavaString(env, property.value);
             env->CallStaticObjectMethodA(system, setProperty, arguments);
         }
+        // Described first, so that a failed look-up of the method shows its exception too.
         if (describePendingException(env) || !setProperty) {
             throw LaunchError{L"Error occurred while setting the Java system property " + property.name};
         }
