@@ -117,16 +117,6 @@ VmMainThreadStack vmMainThreadStack(const std::vector<std::wstring>& options) {
     return {sizingOption, static_cast<std::size_t>(bytes)};
 }
 
-VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options) {
-    m_texts.reserve(options.size());
-    for (const std::wstring& option : options) m_texts.push_back(toUtf8(option));
-    for (std::string& text : m_texts) m_options.push_back(JavaVMOption{text.data(), nullptr});
-    m_args.version = JNI_VERSION_1_2;
-    m_args.nOptions = static_cast<jint>(m_options.size());
-    m_args.options = m_options.data();
-    m_args.ignoreUnrecognized = JNI_FALSE;
-}
-
 JVMLauncher::JVMLauncher(Properties& properties) : m_properties(properties) {
     currentLauncher = this;
 }
@@ -198,13 +188,15 @@ VmLibrary JVMLauncher::loadVmLibraryAndShowSplashScreen() {
 void JVMLauncher::showSplashScreen() {
     const std::wstring& splashFile = m_properties.getSplash();
     if (splashFile.empty()) return;
+    // The splash library takes narrow names in the VM's code page; a name that does not fit
+    // there has no splash.
+    const std::optional<std::string> fileName = encodeFileName(splashFile, systemVmTextEncoding());
+    if (!fileName) return;
     const std::optional<SplashLibrary> splash = loadSplashLibrary(m_properties.getFoundJvm()->getJavaHomePath());
     if (!splash) return;
-    // The splash library takes narrow names in the thread's ANSI code page, not UTF-8.
-    const std::string fileName = platform::toNarrowFileName(splashFile);
     splash->init();
-    splash->loadFile(fileName.c_str());
-    splash->setFileJarName(fileName.c_str(), nullptr);
+    splash->loadFile(fileName->c_str());
+    splash->setFileJarName(fileName->c_str(), nullptr);
 }
 
 VmInitArgs JVMLauncher::buildInitArgs() {
@@ -217,8 +209,10 @@ VmInitArgs JVMLauncher::buildInitArgs() {
 void JVMLauncher::createJavaVm(const VmLibrary& vmLibrary) {
     JavaVM* javaVm = nullptr;
     JNIEnv* env = nullptr;
+    std::vector<SystemProperty> lateProperties;
     const jint result = [&] {
         VmInitArgs initArgs = buildInitArgs();
+        lateProperties = initArgs.lateProperties();
         return vmLibrary.createJavaVm(&javaVm, reinterpret_cast<void**>(&env), initArgs.get());
     }();
     if (result < 0) throw LaunchError{L"Cannot create Java VM."};
@@ -226,11 +220,12 @@ void JVMLauncher::createJavaVm(const VmLibrary& vmLibrary) {
     if (describePendingException(m_env)) throw LaunchError{L"Error occurred while creating Java VM."};
     m_javaVm = javaVm;
     m_vmAlive = true;
+    setSystemProperties(m_env, lateProperties);
 }
 
 jclass JVMLauncher::findMainClass() {
     const std::wstring& name = m_properties.getMainClass();
-    const jclass mainClass = m_env->FindClass(toUtf8(name).c_str());
+    const jclass mainClass = m_env->FindClass(toModifiedUtf8(name).c_str());
     if (describePendingException(m_env)) throw LaunchError{L"Error occurred while attempting to find Java class " + name};
     if (!mainClass) throw LaunchError{L"Cannot find main Java class " + name};
     return mainClass;
@@ -304,7 +299,7 @@ void JVMLauncher::callInitiateExit() {
 // Counts the calling event thread inside the VM and returns what it needs there, while the VM runs.
 std::optional<VmCall> JVMLauncher::enterVmForEvent() {
     ++eventsInsideVm;
-    if (m_vmAlive) return VmCall{m_javaVm, toUtf8(m_properties.getMainClass())};
+    if (m_vmAlive) return VmCall{m_javaVm, toModifiedUtf8(m_properties.getMainClass())};
     --eventsInsideVm;
     return std::nullopt;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/VmInitArgs.h"
 #include "launcher/VmLibrary.h"
 
 class Properties;
@@ -18,23 +19,6 @@ class Properties;
 struct VmCall {
     JavaVM* javaVm;
     std::string mainClass;  // in slash form, UTF-8
-};
-
-// The VM's init arguments: JNI 1.2, unrecognised options refused, one UTF-8 copy of each option.
-// Owns the copies; the VM may keep no pointer into them once JNI_CreateJavaVM has returned.
-class VmInitArgs {
-public:
-    explicit VmInitArgs(const std::vector<std::wstring>& options);
-    VmInitArgs(const VmInitArgs&) = delete;
-    VmInitArgs& operator=(const VmInitArgs&) = delete;
-
-    // The arguments for JNI_CreateJavaVM; they point into this object.
-    JavaVMInitArgs* get() { return &m_args; }
-
-private:
-    std::vector<std::string> m_texts;
-    std::vector<JavaVMOption> m_options;
-    JavaVMInitArgs m_args{};
 };
 
 // Launches the Java program of one configuration, once per process, and serves the console trap

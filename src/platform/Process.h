@@ -23,10 +23,6 @@ std::optional<std::wstring> environmentVariable(const std::wstring& name);
 // The process's identifier.
 std::uint32_t processId();
 
-// `text` in the calling thread's ANSI code page (UTF-8 on Linux), for libraries that take narrow
-// file names.
-std::string toNarrowFileName(const std::wstring& text);
-
 // Runs `body` as the thread that will become the Java VM's main thread and returns its result.
 // On Windows that is the calling (primary) thread. On Linux the primordial thread's stack is
 // capped by the process stack limit, so `body` runs on a new thread with a stack of

@@ -1,5 +1,5 @@
-// Conversions between wide text and the encodings the system and the Java VM read: UTF-8 and
-// UTF-16.
+// Conversions between wide text and the encodings the system and the Java VM read: UTF-8, UTF-16
+// and JNI's modified UTF-8.
 #include "platform/TextEncoding.h"
 
 namespace {
@@ -117,5 +117,18 @@ std::u16string toUtf16(const std::wstring& text) {
     std::u16string out;
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();) appendUtf16(out, nextCodePoint(text, pos));
+    return out;
+}
+
+std::string toModifiedUtf8(const std::wstring& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char16_t unit : toUtf16(text)) {
+        if (unit == 0) {
+            out += "\xC0\x80";
+            continue;
+        }
+        appendUtf8(out, unit);
+    }
     return out;
 }

@@ -1,5 +1,5 @@
 // Conversions between the launcher's wide text and the encodings of the edges: UTF-8 for POSIX
-// calls and the Java VM, UTF-16 for the VM's strings. Wide text is UTF-16 on Windows and UTF-32
+// calls and the Java VM, UTF-16 for the VM's strings, modified UTF-8 for the names JNI takes. Wide text is UTF-16 on Windows and UTF-32
 // on Linux.
 #pragma once
 
@@ -15,3 +15,8 @@ std::wstring fromUtf8(const std::string& text);
 // `text` as they are, unpaired surrogates too; on Linux, where wide text is UTF-32 and a
 // surrogate value is no character, such a value (or one beyond Unicode) becomes U+FFFD.
 std::u16string toUtf16(const std::wstring& text);
+
+// JNI's modified UTF-8 of `text`, for the names of classes and methods: UTF-8, except that U+0000
+// is the two bytes C0 80 and a character beyond U+FFFF is its two UTF-16 surrogates, three bytes
+// each (a lone surrogate, or a value beyond Unicode, becomes U+FFFD).
+std::string toModifiedUtf8(const std::wstring& text);

@@ -6,6 +6,7 @@ import os
 import pathlib
 import shutil
 import unittest
+from xml.etree import ElementTree
 
 import e2e_support as e2e
 import wine_support
@@ -71,15 +72,16 @@ class WineTestCase(unittest.TestCase):
         self.log = self.temp / "fakejvm.log"
         self.app = e2e.InstalledLauncher(LAUNCHER, self.temp / "app", "tool.exe")
 
-    def launch(self, lines, args=(), failures=""):
-        """Writes tool.lap from `lines` and runs tool.exe from the start-up folder; returns the run and
-        the fake VM's log lines."""
+    def launch(self, lines, args=(), failures="", environment=None):
+        """Writes tool.lap from `lines` and runs tool.exe from the start-up folder, with `environment`
+        added; returns the run and the fake VM's log lines (bytes that are not UTF-8 escaped)."""
         self.app.configure(lines, line_end="\r\n")
         if self.log.exists():
             self.log.unlink()
         run = PREFIX.run(self.app.path, args, cwd=self.start_dir,
-                         environment={"WEXAL_FAKE_JVM_LOG": str(self.log), "WEXAL_FAKE_JVM_FAIL": failures})
-        log = self.log.read_text(encoding="utf-8").splitlines() if self.log.exists() else []
+                         environment={"WEXAL_FAKE_JVM_LOG": str(self.log), "WEXAL_FAKE_JVM_FAIL": failures,
+                                      **(environment or {})})
+        log = e2e.decode(self.log.read_bytes()).splitlines() if self.log.exists() else []
         return run, log
 
     def assertReported(self, run, message):
@@ -236,6 +238,113 @@ class LaunchTest(WineTestCase):
                 run, log = self.launch(self.CONFIG, failures=failure)
                 self.assertReported(run, message)
                 self.assertEqual(log[-1], last_log_line)
+
+
+class CodePageTest(WineTestCase):
+    """Non-ASCII folders and property values, which the VM reads in Wine's ANSI code page:
+    windows-1252 under the suite's locale C.UTF-8, 936 under zh_CN.UTF-8 (Unix file names stay UTF-8
+    under both)."""
+    INSTALLATIONS = [(JRE, "1.8.0_151", "jre", ["bin/client/jvm.dll", "bin/splashscreen.dll", "bin/msvcr71.dll"])]
+    CONFIG = ["wexal.main.class=com.acme.Main", "wexal.classpath.jars.dir=${SELF_HOME}\\lib",
+              "wexal.library.path.dir=${SELF_HOME}\\native", "wexal.splash=${SELF_HOME}\\splash.png",
+              "-Dapp.home=${SELF_HOME}", "-Dapp.title=${env.APP_TITLE}"]
+    # The configuration file is read one byte per character, so the title comes from the environment.
+    TITLE = {"APP_TITLE": "中文 Straße"}
+    LATE_TITLE = ["FindClass java/lang/System",
+                  "GetStaticMethodID java/lang/System setProperty (Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;",
+                  "NewString app.title", "NewString 中文 Straße",
+                  "CallStaticObjectMethodA java/lang/System setProperty app.title 中文 Straße",
+                  "ExceptionOccurred none", "FindClass com/acme/Main"]
+
+    def install_in(self, folder_name):
+        """tool.exe in <temp>/`folder_name` with lib/a.jar, native/ and splash.png beside it."""
+        self.app = e2e.InstalledLauncher(LAUNCHER, self.temp / folder_name, "tool.exe")
+        (self.app.folder / "lib").mkdir()
+        (self.app.folder / "lib" / "a.jar").write_bytes(b"")
+        (self.app.folder / "native").mkdir()
+        (self.app.folder / "splash.png").write_bytes(b"")
+        return windows_path(self.app.folder)
+
+    def received(self, code_page):
+        """The home, class path, library path and splash names as the VM received them (`code_page`
+        decodes them), without the launcher's home folder, which comes first; the home itself."""
+        raw = self.log.read_bytes().decode(code_page, errors="backslashreplace").splitlines()
+        home = next(line for line in raw if line.startswith("option -Dapp.home=")).removeprefix("option -Dapp.home=")
+        options = sorted(line.replace(home, "<home>") for line in raw if line.startswith(("option -D", "SplashLoadFile")))
+        return home, options
+
+    EXPECTED = ["SplashLoadFile <home>\\splash.png", "option -Dapp.home=<home>",
+                "option -Djava.class.path=;<home>\\lib\\a.jar", "option -Djava.library.path=;<home>\\native"]
+
+    def test_home_folder_named_jose_reaches_the_vm_in_windows_1252(self):
+        home = self.install_in("José")
+        run, log = self.launch(self.CONFIG, environment=self.TITLE)
+        self.assertNoReport(run)
+        self.assertEqual(self.received("cp1252"), (home, self.EXPECTED))
+        self.assertIn(b"option -Dapp.home=" + home.encode("cp1252") + b"\n", self.log.read_bytes())
+        self.assertEqual(log[log.index("FindClass java/lang/System"):][:len(self.LATE_TITLE)], self.LATE_TITLE)
+
+    def test_folder_named_zhong_reaches_the_vm_as_its_short_name_and_a_text_as_a_late_property(self):
+        home = self.install_in("中")
+        run, log = self.launch(self.CONFIG, environment=self.TITLE)
+        self.assertNoReport(run)
+        short_home, options = self.received("ascii")
+        self.assertEqual(options, self.EXPECTED)
+        # Every folder of the path in its short form, which holds only ASCII here.
+        self.assertRegex(short_home, r"^Z:(\\[!-~]{1,12})+$")
+        self.assertEqual(short_home.count("\\"), home.count("\\"))
+        self.assertIn("~", short_home.rpartition("\\")[2])
+        self.assertNotIn("app.title", "".join(options))
+        self.assertEqual(log[log.index("ExceptionOccurred none") + 1:][:len(self.LATE_TITLE)], self.LATE_TITLE)
+
+    def test_late_property_the_vm_refuses_is_reported(self):
+        self.install_in("app")
+        run, log = self.launch(self.CONFIG, failures="setproperty-exception", environment=self.TITLE)
+        self.assertReported(run, "Error occurred while setting the Java system property app.title")
+        self.assertEqual(log[-2:], ["ExceptionOccurred pending", "ExceptionDescribe"])
+
+    def test_java_agent_in_such_a_folder_ends_the_launch_with_a_clear_message(self):
+        home = self.install_in("中文")
+        run, log = self.launch(["wexal.main.class=com.acme.Main", "-javaagent:${SELF_HOME}\\agent.jar"])
+        self.assertReported(run, f"Windows cannot pass the option -javaagent:{home}\\agent.jar to the Java VM in the "
+                                 "system's code page, which lacks the characters \"中文\". Please use a folder name "
+                                 "without these characters.")
+        self.assertEqual(log, ["loaded msvcr71.dll"])
+
+    def test_folder_named_zhong_reaches_the_vm_in_code_page_936(self):
+        environment = wine_support.locale_environment("zh_CN.UTF-8", PREFIX.path / "locales")
+        if environment is None:
+            self.skipTest("the locale zh_CN.UTF-8 cannot be compiled here (Debian package locales)")
+        home = self.install_in("中")
+        run, log = self.launch(self.CONFIG, environment={**environment, **self.TITLE})
+        self.assertNoReport(run)
+        self.assertEqual(self.received("gbk"), (home, self.EXPECTED))
+        self.assertIn(b"option -Dapp.home=" + home.encode("gbk") + b"\n", self.log.read_bytes())
+        self.assertEqual(log[log.index("ExceptionOccurred none") + 1:][:len(self.LATE_TITLE)], self.LATE_TITLE)
+
+
+class ResourcesTest(unittest.TestCase):
+    """The manifest and the icon, read back from the built executable."""
+
+    def test_manifest_asks_for_no_elevation_and_declares_systems_dpi_and_long_paths(self):
+        manifest = wine_support.resource(LAUNCHER, wine_support.RT_MANIFEST, 1)
+        self.assertIsNotNone(manifest)
+        root = ElementTree.fromstring(manifest)
+        values = {element.tag.rpartition("}")[2]: (element.text or "").strip() for element in root.iter()}
+        self.assertEqual([e.get("level") for e in root.iter("{urn:schemas-microsoft-com:asm.v3}requestedExecutionLevel")],
+                         ["asInvoker"])
+        self.assertEqual([e.get("Id") for e in root.iter("{urn:schemas-microsoft-com:compatibility.v1}supportedOS")], [
+            "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  # Windows 7
+            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  # Windows 8
+            "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  # Windows 8.1
+            "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  # Windows 10 and 11
+        ])
+        self.assertEqual((values.get("dpiAware"), values.get("dpiAwareness"), values.get("longPathAware")),
+                         ("true/pm", "PerMonitorV2, PerMonitor", "true"))
+        self.assertNotIn("activeCodePage", values)
+
+    def test_icon_group_is_kept(self):
+        self.assertIsNotNone(wine_support.resource(LAUNCHER, wine_support.RT_GROUP_ICON, 101))
 
 
 class MissingVmTest(WineTestCase):

@@ -4,6 +4,7 @@ the message boxes a program showed, read from Wine's relay trace."""
 import os
 import pathlib
 import re
+import struct
 import subprocess
 import tempfile
 
@@ -19,6 +20,8 @@ _ESCAPE = re.compile(r"\\([0-9a-f]{4}|.)")
 _SIMPLE_ESCAPES = {"n": "\n", "r": "\r", "t": "\t", '"': '"', "\\": "\\"}
 
 MB_ICONWARNING = 0x30
+RT_GROUP_ICON = 14
+RT_MANIFEST = 24
 
 # Wine with the loader this machine can execute.
 WINE = str(pathlib.Path(__file__).resolve().parents[2] / "scripts" / "wine")
@@ -108,3 +111,53 @@ def _run_to_end(command, timeout, **options):
         stdout.seek(0)
         stderr.seek(0)
         return done.returncode, decode(stdout.read()), decode(stderr.read())
+
+
+def resource(executable, resource_type, resource_id):
+    """The bytes of the resource `resource_type`/`resource_id` (its first language) in the Windows
+    executable `executable`, read from the file's resource directory; None when it has none."""
+    image = pathlib.Path(executable).read_bytes()
+    header = struct.unpack_from("<I", image, 0x3C)[0]
+    section_count, optional_size = struct.unpack_from("<H", image, header + 6)[0], struct.unpack_from("<H", image, header + 20)[0]
+    optional = header + 24
+    # The data directories follow 96 bytes of a 32-bit optional header, 112 of a 64-bit one.
+    directories = optional + (96 if struct.unpack_from("<H", image, optional)[0] == 0x10B else 112)
+    resources_address = struct.unpack_from("<I", image, directories + 2 * 8)[0]
+
+    def file_offset(address):
+        for i in range(section_count):
+            size, start, _, raw = struct.unpack_from("<IIII", image, optional + optional_size + 40 * i + 8)
+            if start <= address < start + size:
+                return address - start + raw
+        raise ValueError(f"address {address:#x} lies in no section of {executable}")
+
+    base = file_offset(resources_address)
+
+    def entry(directory, wanted):
+        named, numbered = struct.unpack_from("<HH", image, base + directory + 12)
+        for i in range(named + numbered):
+            name, target = struct.unpack_from("<II", image, base + directory + 16 + 8 * i)
+            if wanted is None or name == wanted:
+                return target & 0x7FFFFFFF
+        return None
+
+    names = entry(0, resource_type)
+    languages = names is not None and entry(names, resource_id)
+    if not languages:
+        return None
+    address, size = struct.unpack_from("<II", image, base + entry(languages, None))
+    return image[file_offset(address):file_offset(address) + size]
+
+
+def locale_environment(locale, folder):
+    """The environment under which Wine takes its code pages from the Unix locale `locale` (for example
+    zh_CN.UTF-8), compiled into `folder` on first use; None when the machine cannot compile it (the
+    Debian package `locales` holds the sources)."""
+    folder = pathlib.Path(folder)
+    if not (folder / locale).is_dir():
+        folder.mkdir(parents=True, exist_ok=True)
+        name, charset = locale.split(".")
+        done = subprocess.run(["localedef", "-i", name, "-f", charset, str(folder / locale)], capture_output=True)
+        if done.returncode != 0:
+            return None
+    return {"LOCPATH": str(folder), "LC_ALL": locale}

@@ -16,11 +16,13 @@
 //     main-exception       calling main leaves an exception pending
 //     attach               AttachCurrentThread returns JNI_ERR
 //     initiateexit-null    GetStaticMethodID of "initiateExit" returns null with an exception pending
+//     setproperty-exception  calling System.setProperty leaves an exception pending
 //   WEXAL_FAKE_JVM_MAIN=wait-for-exit  main returns only once initiateExit has been called (at
 //     most 30 s), so that a console event can be sent to a running launcher.
 //
 // Log lines (fields separated by one blank; the last field is free text and may hold blanks or be
-// empty; texts are UTF-8; every line ends with "\n" on every system):
+// empty; texts are UTF-8, except options and names, which are the bytes received; every line ends
+// with "\n" on every system):
 //   JNI_CreateJavaVM version=0x<8 hex digits> nOptions=<n> ignoreUnrecognized=<0|1>
 //   option <text>                              one per option, in order, after the line above
 //   ExceptionOccurred <pending|none>
@@ -32,6 +34,7 @@
 //   NewString <text>                           the UTF-16 units it was given, as UTF-8
 //   SetObjectArrayElement <index> <element's text>
 //   CallStaticVoidMethod <class> <method> <argument>   main: the array's length; otherwise the int
+//   CallStaticObjectMethodA <class> <method> <first argument's text> <second argument's text>
 //   DestroyJavaVM
 //   AttachCurrentThread
 //   DetachCurrentThread
@@ -256,6 +259,16 @@ void JNICALL callStaticVoidMethod(JNIEnv*, jclass, jmethodID methodId, ...) {
     va_end(arguments);
 }
 
+// Takes two string arguments, as the one such method the launcher calls (System.setProperty) does.
+jobject JNICALL callStaticObjectMethodA(JNIEnv*, jclass, jmethodID methodId, const jvalue* arguments) {
+    std::lock_guard<std::mutex> lock(state().mutex);
+    const FakeMethod& method = objectOf<FakeMethod>(methodId);
+    appendLogLine("CallStaticObjectMethodA " + method.className + " " + method.name + " " + textOf(arguments[0].l) + " " +
+                  textOf(arguments[1].l));
+    if (fails("setproperty-exception")) state().exceptionPending = true;
+    return nullptr;
+}
+
 JNINativeInterface_ makeNativeInterface() {
     JNINativeInterface_ table{};
     table.ExceptionOccurred = exceptionOccurred;
@@ -267,6 +280,7 @@ JNINativeInterface_ makeNativeInterface() {
     table.NewObjectArray = newObjectArray;
     table.SetObjectArrayElement = setObjectArrayElement;
     table.CallStaticVoidMethod = callStaticVoidMethod;
+    table.CallStaticObjectMethodA = callStaticObjectMethodA;
     return table;
 }
 

@@ -70,10 +70,6 @@ std::uint32_t processId() {
     return static_cast<std::uint32_t>(getpid());
 }
 
-std::string toNarrowFileName(const std::wstring& text) {
-    return toUtf8(text);
-}
-
 std::optional<int> runAsVmMainThread(std::size_t stackBytes, const std::function<int()>& body) {
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);

@@ -44,15 +44,6 @@ std::uint32_t processId() {
     return GetCurrentProcessId();
 }
 
-std::string toNarrowFileName(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), length, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, 0, text.c_str(), length, narrow.data(), size, nullptr, nullptr);
-    return narrow;
-}
-
 std::optional<int> runAsVmMainThread(std::size_t, const std::function<int()>& body) {
     // The primary thread's stack is set by the executable's header, large enough for the VM.
     return body();

@@ -17,6 +17,7 @@
 #include "config/Properties.h"
 #include "jvm/JVM.h"
 #include "launcher/ConsoleTrap.h"
+#include "platform/CodePage.h"
 #include "platform/ConsoleEvents.h"
 #include "platform/Files.h"
 #include "platform/PathConventions.h"
@@ -125,13 +126,21 @@ TEST_F(JVMLauncherTest, HandsTheOptionsToTheVmAfterTheHeapOptionsAndBeforeThePat
     EXPECT_EQ(Lines(lines.begin(), lines.begin() + 8), (Lines{
         "JNI_CreateJavaVM version=0x00010002 nOptions=6 ignoreUnrecognized=0",
         "option -Dapp.mode=test",
-        "option -Dname=a=b \xC3\xA9",
+        "option " + *platform::toCodePage(L"-Dname=a=b \u00e9", platform::vmCodePage()),
         "option -Xmx65536k",
         "option -Xms32768k",
         "option -Djava.class.path=" + toUtf8(kListSeparator + jars + kSeparator + L"app.jar"),
         "option -Djava.library.path=" + toUtf8(kListSeparator + L"native"),
         "ExceptionOccurred none",
     }));
+}
+
+TEST_F(JVMLauncherTest, FindsAMainClassBeyondTheBasicPlaneByItsModifiedUtf8Name) {
+    m_properties.setMainClass(L"com.acme.\U0001D400pp");
+
+    launch();
+
+    EXPECT_TRUE(contains(m_vm.logLines(), "FindClass com/acme/\xED\xA0\xB5\xED\xB0\x80pp"));
 }
 
 TEST_F(JVMLauncherTest, EndsEveryFailingStepWithItsOwnMessageAndLeavesTheVmAlive) {

@@ -57,8 +57,4 @@ TEST(EnvironmentVariableOnLinux, ReadsSetVariablesByTheirExactName) {
     EXPECT_EQ(platform::environmentVariable(L"WEXAL_TEST_UNSET"), std::nullopt);
 }
 
-TEST(ToNarrowFileNameOnLinux, IsUtf8) {
-    EXPECT_EQ(platform::toNarrowFileName(L"/opt/caf\u00e9/splash.png"), "/opt/caf\xc3\xa9/splash.png");
-}
-
 }  // namespace

@@ -31,9 +31,4 @@ TEST(RunAsVmMainThread, PassesAFailureOfTheBodyOnToTheCaller) {
     EXPECT_THROW(platform::runAsVmMainThread(1 << 20, []() -> int { throw std::runtime_error("body failed"); }), std::runtime_error);
 }
 
-TEST(ToNarrowFileName, KeepsAsciiNamesAsTheyAre) {
-    EXPECT_EQ(platform::toNarrowFileName(L"splash-1.png"), "splash-1.png");
-    EXPECT_EQ(platform::toNarrowFileName(L""), "");
-}
-
 }  // namespace

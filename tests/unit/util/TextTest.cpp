@@ -83,6 +83,11 @@ TEST(Utf16, KeepsUnpairedSurrogatesOfUtf16WideTextAndReplacesSurrogateValuesOfUt
     EXPECT_EQ(toUtf16(text), units);
 }
 
+TEST(ModifiedUtf8, EncodesNulAsTwoBytesAndSupplementaryCharactersAsSurrogates) {
+    const std::wstring text = std::wstring(L"a\0\u00e9\u4e2d", 4) + L"\U0001D400";
+    EXPECT_EQ(toModifiedUtf8(text), std::string("a\xC0\x80\xC3\xA9\xE4\xB8\xAD\xED\xA0\xB5\xED\xB0\x80"));
+}
+
 TEST(Utf8, ReplacesBytesThatCanLeadNoSequence) {
     // F5 to FF would encode values beyond Unicode (or nothing); decoding them as three-byte
     // sequences would turn invalid input into ordinary characters.

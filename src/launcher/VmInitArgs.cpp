@@ -1,0 +1,64 @@
+// The Java VM's init arguments, and the properties set once the VM exists.
+#include "launcher/VmInitArgs.h"
+
+#include "platform/TextEncoding.h"
+#include "report/ErrorReport.h"
+
+namespace {
+
+jstring newJavaString(JNIEnv* env, const std::wstring& text) {
+    const std::u16string units = toUtf16(text);
+    return env->NewString(reinterpret_cast<const jchar*>(units.data()), static_cast<jsize>(units.size()));
+}
+
+// True when a Java exception is pending on `env`; its description then goes to the VM's error
+// stream (which also clears it).
+bool describePendingException(JNIEnv* env) {
+    if (!env->ExceptionOccurred()) return false;
+    env->ExceptionDescribe();
+    return true;
+}
+
+}  // namespace
+
+VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options, const VmTextEncoding& encoding) {
+    m_texts.reserve(options.size());
+    for (const std::wstring& option : options) addOption(option, encoding);
+    for (std::string& text : m_texts) m_options.push_back(JavaVMOption{text.data(), nullptr});
+    m_args.version = JNI_VERSION_1_2;
+    m_args.nOptions = static_cast<jint>(m_options.size());
+    m_args.options = m_options.data();
+    m_args.ignoreUnrecognized = JNI_FALSE;
+}
+
+void VmInitArgs::addOption(const std::wstring& option, const VmTextEncoding& encoding) {
+    if (std::optional<std::string> text = encodeOption(option, encoding)) {
+        m_texts.push_back(std::move(*text));
+        return;
+    }
+    // The VM would read a property's value wrongly, but the program can still get it exactly.
+    if (std::optional<SystemProperty> property = systemPropertyOf(option)) {
+        m_lateProperties.push_back(std::move(*property));
+        return;
+    }
+    throw LaunchError{unencodableOptionMessage(option, encoding)};
+}
+
+void setSystemProperties(JNIEnv* env, const std::vector<SystemProperty>& properties) {
+    if (properties.empty()) return;
+    const jclass system = env->FindClass("java/lang/System");
+    const jmethodID setProperty =
+        system ? env->GetStaticMethodID(system, "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;") : nullptr;
+    for (const SystemProperty& property : properties) {
+        if (setProperty) {
+            jvalue arguments[2];
+            arguments[0].l = newJavaString(env, property.name);
+            arguments[1].l = newJavaString(env, property.value);
+            env->CallStaticObjectMethodA(system, setProperty, arguments);
+        }
+        // Described first, so that a failed look-up of the method shows its exception too.
+        if (describePendingException(env) || !setProperty) {
+            throw LaunchError{L"Error occurred while setting the Java system property " + property.name};
+        }
+    }
+}

@@ -1,0 +1,41 @@
+// The Java VM's init arguments, every option in the VM's code page, and the system properties that
+// only the created VM can take.
+#pragma once
+
+#include <jni.h>
+
+#include <string>
+#include <vector>
+
+#include "launcher/VmOptionText.h"
+
+// The VM's init arguments: JNI 1.2, unrecognised options refused, one narrow copy of each option in
+// the VM's code page (`encodeOption`). A "-D" option that does not fit there is left out and kept
+// as a late property, to be set once the VM exists; any other such option throws a LaunchError
+// that names it. Owns the copies; the VM may keep no pointer into them once JNI_CreateJavaVM has
+// returned.
+class VmInitArgs {
+public:
+    explicit VmInitArgs(const std::vector<std::wstring>& options, const VmTextEncoding& encoding = systemVmTextEncoding());
+    VmInitArgs(const VmInitArgs&) = delete;
+    VmInitArgs& operator=(const VmInitArgs&) = delete;
+
+    // The arguments for JNI_CreateJavaVM; they point into this object.
+    JavaVMInitArgs* get() { return &m_args; }
+
+    // The properties left out of the arguments, in the order of their options.
+    const std::vector<SystemProperty>& lateProperties() const { return m_lateProperties; }
+
+private:
+    void addOption(const std::wstring& option, const VmTextEncoding& encoding);
+
+    std::vector<std::string> m_texts;
+    std::vector<JavaVMOption> m_options;
+    std::vector<SystemProperty> m_lateProperties;
+    JavaVMInitArgs m_args{};
+};
+
+// Sets `properties` in order through java.lang.System.setProperty, names and values made from their
+// exact UTF-16 text, so that the program reads what the configuration says. A failure describes
+// the pending exception on the VM's error stream and throws a LaunchError naming the property.
+void setSystemProperties(JNIEnv* env, const std::vector<SystemProperty>& properties);
