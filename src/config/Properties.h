@@ -36,8 +36,8 @@ public:
     // "require_" form.
     void setJavaBundle(const std::wstring& value);
     void setBinJvmDir(const std::wstring& value);
-    // Keep the path only when it exists (the VM library path lower-cased where paths ignore case);
-    // otherwise the earlier value stays.
+    // Keep the path, without its final separators, only when it exists (the VM library path
+    // lower-cased where paths ignore case); otherwise the earlier value stays.
     void setJvmPath(const std::wstring& value);
     void setJavaHomePath(const std::wstring& value);
     void setMinJavaVersion(const std::wstring& value);

@@ -6,6 +6,13 @@ namespace platform {
 // Separates the folders of a path: '\' on Windows, '/' on Linux.
 extern const wchar_t kPathSeparator;
 
+// Every character that separates folders in a path the system accepts: '\' and '/' on Windows,
+// '/' on Linux.
+extern const wchar_t* const kPathSeparators;
+
+// Whether a path may start with a drive, "C:" (Windows), which makes it anything but relative.
+extern const bool kPathsHaveDrives;
+
 // Separates the entries of the class path and the library path: ';' on Windows, ':' on Linux.
 extern const wchar_t kPathListSeparator;
 

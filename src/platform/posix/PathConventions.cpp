@@ -4,6 +4,8 @@
 namespace platform {
 
 const wchar_t kPathSeparator = L'/';
+const wchar_t* const kPathSeparators = L"/";
+const bool kPathsHaveDrives = false;
 const wchar_t kPathListSeparator = L':';
 const bool kCaseInsensitivePaths = false;
 const wchar_t* const kVmTypesFolder = L"lib";

@@ -4,6 +4,8 @@
 namespace platform {
 
 const wchar_t kPathSeparator = L'\\';
+const wchar_t* const kPathSeparators = L"\\/";
+const bool kPathsHaveDrives = true;
 const wchar_t kPathListSeparator = L';';
 const bool kCaseInsensitivePaths = true;
 const wchar_t* const kVmTypesFolder = L"bin";
