@@ -13,6 +13,7 @@
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
 #include "report/ErrorReport.h"
+#include "util/Files.h"
 #include "util/Text.h"
 
 namespace {
@@ -80,14 +81,47 @@ void addJars(std::wstring& jars, std::wstring directory, bool recursive, ScanPat
 // subdirectories in pre-order. Each level reports its own failures, so the innermost reports.
 void addLibraryDirectories(std::wstring& libraryPath, std::wstring directory, bool recursive, ScanPath& scanPath) {
     reportFailures(L"Error adding directories to java.library.path.", [&] {
+        // An empty value names no folder: as a list entry it would stand for the current folder,
+        // and with a separator added it would name the root.
+        if (directory.empty()) return;
         appendListEntry(libraryPath, directory);
-        // An empty value names no folder; with a separator added it would name the root.
-        if (!recursive || directory.empty()) return;
+        if (!recursive) return;
         appendSeparatorIfMissing(directory);
         listUnlessOnScanPath(scanPath, directory, [&](const platform::DirectoryEntry& entry) {
             if (isSubdirectory(entry)) addLibraryDirectories(libraryPath, directory + entry.name, true, scanPath);
         });
     });
+}
+
+// The collected `list` as the VM is to read it. With a working folder the VM resolves relative
+// entries against that folder, while the scans found them in the home folder: each relative entry
+// then gets the home folder and a separator in front.
+std::wstring entriesForVm(const std::wstring& list, const Properties& properties) {
+    const std::wstring& home = properties.getSelfHomePath();
+    if (properties.getWorkingDir().empty() || home.empty()) return list;
+    std::wstring absolute;
+    for (std::size_t begin = 0; begin < list.size();) {
+        // Each entry follows a list separator.
+        const std::size_t end = std::min(list.find(platform::kPathListSeparator, begin + 1), list.size());
+        const std::wstring entry = list.substr(begin + 1, end - begin - 1);
+        appendListEntry(absolute, isRelativePath(entry) ? home + platform::kPathSeparator + entry : entry);
+        begin = end;
+    }
+    return absolute;
+}
+
+// Appends the collected `entries` (each after a list separator) to a path option. An empty first
+// entry would stand for the current folder, so an option with no value yet starts with the first
+// collected entry.
+void appendEntries(std::wstring& option, const std::wstring& entries) {
+    if (entries.empty()) return;
+    option += option.back() == L'=' ? entries.substr(1) : entries;
+}
+
+std::wstring withEntries(const wchar_t* optionName, const std::wstring& entries) {
+    std::wstring option = std::wstring(optionName) + L"=";
+    appendEntries(option, entries);
+    return option;
 }
 
 }  // namespace
@@ -120,21 +154,20 @@ bool Properties::isLibraryPathOption(const std::wstring& text) {
 
 void completePathOptions(Properties& properties) {
     std::vector<std::wstring>& options = properties.getJavaSystemProperties();
-    const std::wstring& jars = properties.getJarsInClasspath();
-    const std::wstring& libraryPath = properties.getLibraryPath();
+    const std::wstring jars = entriesForVm(properties.getJarsInClasspath(), properties);
+    const std::wstring libraryPath = entriesForVm(properties.getLibraryPath(), properties);
     bool sawClasspathOption = false;
     bool sawLibraryPathOption = false;
-    // Every matching option is extended, not only the first. Both texts begin with a list
-    // separator, so they continue a user's list and give a new option an empty first entry.
+    // Every matching option is extended, not only the first.
     for (std::wstring& option : options) {
         if (Properties::isClasspathOption(option)) {
-            option += jars;
+            appendEntries(option, jars);
             sawClasspathOption = true;
         } else if (Properties::isLibraryPathOption(option)) {
-            option += libraryPath;
+            appendEntries(option, libraryPath);
             sawLibraryPathOption = true;
         }
     }
-    if (!sawClasspathOption && !jars.empty()) options.push_back(std::wstring(kClasspathOption) + L"=" + jars);
-    if (!sawLibraryPathOption && !libraryPath.empty()) options.push_back(std::wstring(kLibraryPathOption) + L"=" + libraryPath);
+    if (!sawClasspathOption && !jars.empty()) options.push_back(withEntries(kClasspathOption, jars));
+    if (!sawLibraryPathOption && !libraryPath.empty()) options.push_back(withEntries(kLibraryPathOption, libraryPath));
 }

@@ -77,7 +77,8 @@ public:
     // collected class path, each after a list separator. Reports "Error adding jars to classpath.".
     void addJarsToClasspath(std::wstring directory, bool recursive);
     // Appends `directory` (with `recursive`, its subfolders in pre-order) to the collected library
-    // path, each after a list separator. Reports "Error adding directories to java.library.path.".
+    // path, each after a list separator; an empty value adds nothing. Reports "Error adding
+    // directories to java.library.path.".
     void addLibraryPathDirectories(std::wstring directory, bool recursive);
     // When toBool(value), appends "-Dprocess.id=<this process's id>" to the VM options.
     void setSyspropProcessId(const std::wstring& value);

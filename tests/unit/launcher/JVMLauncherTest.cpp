@@ -28,7 +28,6 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const std::wstring kSeparator(1, platform::kPathSeparator);
-const std::wstring kListSeparator(1, platform::kPathListSeparator);
 
 // The VM record of a VM chosen by its library path alone, or with a Java home.
 std::shared_ptr<const JVM> jvmAt(const std::wstring& jvmPath, const std::wstring& javaHome = L"") {
@@ -123,8 +122,8 @@ TEST_F(JVMLauncherTest, HandsTheOptionsToTheVmAfterTheHeapOptionsAndBeforeThePat
         "option -Dname=a=b \xC3\xA9",
         "option -Xmx65536k",
         "option -Xms32768k",
-        "option -Djava.class.path=" + toUtf8(kListSeparator + jars + kSeparator + L"app.jar"),
-        "option -Djava.library.path=" + toUtf8(kListSeparator + L"native"),
+        "option -Djava.class.path=" + toUtf8(jars + kSeparator + L"app.jar"),
+        "option -Djava.library.path=native",
         "ExceptionOccurred none",
     }));
 }
