@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -21,10 +22,10 @@ namespace {
 constexpr wchar_t kClasspathOption[] = L"-Djava.class.path";
 constexpr wchar_t kLibraryPathOption[] = L"-Djava.library.path";
 
-// The directories being listed, from the configured one down to the current one. A directory met
-// again below itself (through a link, a junction or another reparse point) is not entered again,
-// so that a loop in the file system cannot make a scan endless.
-using ScanPath = std::vector<platform::FileIdentity>;
+// The folders one scan has listed. A folder met again (through a link, a junction or another
+// reparse point, whether it leads back up or sideways) is not entered again, so that a scan lists
+// each folder at most once and ends whatever links the file system holds.
+using VisitedFolders = std::set<platform::FileIdentity>;
 using Visit = std::function<void(const platform::DirectoryEntry&)>;
 
 void appendSeparatorIfMissing(std::wstring& directory) {
@@ -46,32 +47,26 @@ bool isJarFile(const platform::DirectoryEntry& entry) {
     return !entry.isDirectory && name.size() >= 5 && toLowerAscii(name.substr(name.size() - 4)) == L".jar";
 }
 
-// Lists `directory` (ending in a separator) unless it is already being listed further up. A
-// directory whose identity cannot be read is listed all the same; the listing decides.
-void listUnlessOnScanPath(ScanPath& scanPath, const std::wstring& directory, const Visit& visit) {
+// Lists `directory` (ending in a separator) unless this scan has listed it already. A directory
+// whose identity cannot be read is listed all the same; the listing decides.
+void listUnlessVisited(VisitedFolders& visited, const std::wstring& directory, const Visit& visit) {
     const std::optional<platform::FileIdentity> identity = platform::directoryIdentity(directory);
-    if (!identity) {
-        platform::listDirectory(directory, visit);
-        return;
-    }
-    if (std::find(scanPath.begin(), scanPath.end(), *identity) != scanPath.end()) return;
-    scanPath.push_back(*identity);
+    if (identity && !visited.insert(*identity).second) return;
     platform::listDirectory(directory, visit);
-    scanPath.pop_back();
 }
 
 // Appends the jar files of `directory` to `jars`, with recursion those of its subdirectories at
 // the point where each is listed. Each level reports its own failures, so the innermost reports.
-void addJars(std::wstring& jars, std::wstring directory, bool recursive, ScanPath& scanPath) {
+void addJars(std::wstring& jars, std::wstring directory, bool recursive, VisitedFolders& visited) {
     reportFailures(L"Error adding jars to classpath.", [&] {
         // An empty value names no folder; with a separator added it would name the root.
         if (directory.empty()) return;
         appendSeparatorIfMissing(directory);
-        listUnlessOnScanPath(scanPath, directory, [&](const platform::DirectoryEntry& entry) {
+        listUnlessVisited(visited, directory, [&](const platform::DirectoryEntry& entry) {
             if (isJarFile(entry)) {
                 appendListEntry(jars, directory + entry.name);
             } else if (recursive && isSubdirectory(entry)) {
-                addJars(jars, directory + entry.name, true, scanPath);
+                addJars(jars, directory + entry.name, true, visited);
             }
         });
     });
@@ -79,7 +74,7 @@ void addJars(std::wstring& jars, std::wstring directory, bool recursive, ScanPat
 
 // Appends `directory`, existing or not, to `libraryPath`, with recursion followed by its
 // subdirectories in pre-order. Each level reports its own failures, so the innermost reports.
-void addLibraryDirectories(std::wstring& libraryPath, std::wstring directory, bool recursive, ScanPath& scanPath) {
+void addLibraryDirectories(std::wstring& libraryPath, std::wstring directory, bool recursive, VisitedFolders& visited) {
     reportFailures(L"Error adding directories to java.library.path.", [&] {
         // An empty value names no folder: as a list entry it would stand for the current folder,
         // and with a separator added it would name the root.
@@ -87,8 +82,8 @@ void addLibraryDirectories(std::wstring& libraryPath, std::wstring directory, bo
         appendListEntry(libraryPath, directory);
         if (!recursive) return;
         appendSeparatorIfMissing(directory);
-        listUnlessOnScanPath(scanPath, directory, [&](const platform::DirectoryEntry& entry) {
-            if (isSubdirectory(entry)) addLibraryDirectories(libraryPath, directory + entry.name, true, scanPath);
+        listUnlessVisited(visited, directory, [&](const platform::DirectoryEntry& entry) {
+            if (isSubdirectory(entry)) addLibraryDirectories(libraryPath, directory + entry.name, true, visited);
         });
     });
 }
@@ -127,13 +122,13 @@ std::wstring withEntries(const wchar_t* optionName, const std::wstring& entries)
 }  // namespace
 
 void Properties::addJarsToClasspath(std::wstring directory, bool recursive) {
-    ScanPath scanPath;
-    addJars(m_jarsInClasspath, std::move(directory), recursive, scanPath);
+    VisitedFolders visited;
+    addJars(m_jarsInClasspath, std::move(directory), recursive, visited);
 }
 
 void Properties::addLibraryPathDirectories(std::wstring directory, bool recursive) {
-    ScanPath scanPath;
-    addLibraryDirectories(m_libraryPath, std::move(directory), recursive, scanPath);
+    VisitedFolders visited;
+    addLibraryDirectories(m_libraryPath, std::move(directory), recursive, visited);
 }
 
 void Properties::setSyspropProcessId(const std::wstring& value) {
