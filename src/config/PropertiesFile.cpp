@@ -127,7 +127,7 @@ void PropertiesFile::load() {
     std::vector<PropertyFileEntry> entries = reportFailures(L"Error loading properties from configuration file.", [&fileName] {
         const std::optional<std::string> bytes = platform::readFileBytes(fileName);
         if (!bytes) throw LaunchError{L"Could not open file " + fileName};
-        return readEntries(decodeTextMode(*bytes), fileName);
+        return readEntries(decodeConfigurationText(*bytes), fileName);
     });
     applyEntries(entries);
 }
