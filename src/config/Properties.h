@@ -106,6 +106,7 @@ public:
     const std::wstring& getMaxJavaVersion() const { return m_maxJavaVersion; }
     // The main class in slash form; converts the stored field the first time.
     const std::wstring& getMainClass();
+    bool hasMainClass() const { return !m_mainClass.empty(); }
     // The non-empty main arguments in index order.
     std::vector<std::wstring> getMainArguments() const;
     bool isTrapConsoleCtrl() const;
