@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
 #include "report/ErrorReport.h"
+#include "util/Files.h"
 #include "util/Text.h"
 
 namespace {
@@ -20,10 +22,10 @@ namespace {
 constexpr wchar_t kClasspathOption[] = L"-Djava.class.path";
 constexpr wchar_t kLibraryPathOption[] = L"-Djava.library.path";
 
-// The directories being listed, from the configured one down to the current one. A directory met
-// again below itself (through a link, a junction or another reparse point) is not entered again,
-// so that a loop in the file system cannot make a scan endless.
-using ScanPath = std::vector<platform::FileIdentity>;
+// The folders one scan has listed. A folder met again (through a link, a junction or another
+// reparse point, whether it leads back up or sideways) is not entered again, so that a scan lists
+// each folder at most once and ends whatever links the file system holds.
+using VisitedFolders = std::set<platform::FileIdentity>;
 using Visit = std::function<void(const platform::DirectoryEntry&)>;
 
 void appendSeparatorIfMissing(std::wstring& directory) {
@@ -45,32 +47,26 @@ bool isJarFile(const platform::DirectoryEntry& entry) {
     return !entry.isDirectory && name.size() >= 5 && toLowerAscii(name.substr(name.size() - 4)) == L".jar";
 }
 
-// Lists `directory` (ending in a separator) unless it is already being listed further up. A
-// directory whose identity cannot be read is listed all the same; the listing decides.
-void listUnlessOnScanPath(ScanPath& scanPath, const std::wstring& directory, const Visit& visit) {
+// Lists `directory` (ending in a separator) unless this scan has listed it already. A directory
+// whose identity cannot be read is listed all the same; the listing decides.
+void listUnlessVisited(VisitedFolders& visited, const std::wstring& directory, const Visit& visit) {
     const std::optional<platform::FileIdentity> identity = platform::directoryIdentity(directory);
-    if (!identity) {
-        platform::listDirectory(directory, visit);
-        return;
-    }
-    if (std::find(scanPath.begin(), scanPath.end(), *identity) != scanPath.end()) return;
-    scanPath.push_back(*identity);
+    if (identity && !visited.insert(*identity).second) return;
     platform::listDirectory(directory, visit);
-    scanPath.pop_back();
 }
 
 // Appends the jar files of `directory` to `jars`, with recursion those of its subdirectories at
 // the point where each is listed. Each level reports its own failures, so the innermost reports.
-void addJars(std::wstring& jars, std::wstring directory, bool recursive, ScanPath& scanPath) {
+void addJars(std::wstring& jars, std::wstring directory, bool recursive, VisitedFolders& visited) {
     reportFailures(L"Error adding jars to classpath.", [&] {
         // An empty value names no folder; with a separator added it would name the root.
         if (directory.empty()) return;
         appendSeparatorIfMissing(directory);
-        listUnlessOnScanPath(scanPath, directory, [&](const platform::DirectoryEntry& entry) {
+        listUnlessVisited(visited, directory, [&](const platform::DirectoryEntry& entry) {
             if (isJarFile(entry)) {
                 appendListEntry(jars, directory + entry.name);
             } else if (recursive && isSubdirectory(entry)) {
-                addJars(jars, directory + entry.name, true, scanPath);
+                addJars(jars, directory + entry.name, true, visited);
             }
         });
     });
@@ -78,28 +74,61 @@ void addJars(std::wstring& jars, std::wstring directory, bool recursive, ScanPat
 
 // Appends `directory`, existing or not, to `libraryPath`, with recursion followed by its
 // subdirectories in pre-order. Each level reports its own failures, so the innermost reports.
-void addLibraryDirectories(std::wstring& libraryPath, std::wstring directory, bool recursive, ScanPath& scanPath) {
+void addLibraryDirectories(std::wstring& libraryPath, std::wstring directory, bool recursive, VisitedFolders& visited) {
     reportFailures(L"Error adding directories to java.library.path.", [&] {
+        // An empty value names no folder: as a list entry it would stand for the current folder,
+        // and with a separator added it would name the root.
+        if (directory.empty()) return;
         appendListEntry(libraryPath, directory);
-        // An empty value names no folder; with a separator added it would name the root.
-        if (!recursive || directory.empty()) return;
+        if (!recursive) return;
         appendSeparatorIfMissing(directory);
-        listUnlessOnScanPath(scanPath, directory, [&](const platform::DirectoryEntry& entry) {
-            if (isSubdirectory(entry)) addLibraryDirectories(libraryPath, directory + entry.name, true, scanPath);
+        listUnlessVisited(visited, directory, [&](const platform::DirectoryEntry& entry) {
+            if (isSubdirectory(entry)) addLibraryDirectories(libraryPath, directory + entry.name, true, visited);
         });
     });
+}
+
+// The collected `list` as the VM is to read it. With a working folder the VM resolves relative
+// entries against that folder, while the scans found them in the home folder: each relative entry
+// then gets the home folder and a separator in front.
+std::wstring entriesForVm(const std::wstring& list, const Properties& properties) {
+    const std::wstring& home = properties.getSelfHomePath();
+    if (properties.getWorkingDir().empty() || home.empty()) return list;
+    std::wstring absolute;
+    for (std::size_t begin = 0; begin < list.size();) {
+        // Each entry follows a list separator.
+        const std::size_t end = std::min(list.find(platform::kPathListSeparator, begin + 1), list.size());
+        const std::wstring entry = list.substr(begin + 1, end - begin - 1);
+        appendListEntry(absolute, isRelativePath(entry) ? home + platform::kPathSeparator + entry : entry);
+        begin = end;
+    }
+    return absolute;
+}
+
+// Appends the collected `entries` (each after a list separator) to a path option. An empty first
+// entry would stand for the current folder, so an option with no value yet starts with the first
+// collected entry.
+void appendEntries(std::wstring& option, const std::wstring& entries) {
+    if (entries.empty()) return;
+    option += option.back() == L'=' ? entries.substr(1) : entries;
+}
+
+std::wstring withEntries(const wchar_t* optionName, const std::wstring& entries) {
+    std::wstring option = std::wstring(optionName) + L"=";
+    appendEntries(option, entries);
+    return option;
 }
 
 }  // namespace
 
 void Properties::addJarsToClasspath(std::wstring directory, bool recursive) {
-    ScanPath scanPath;
-    addJars(m_jarsInClasspath, std::move(directory), recursive, scanPath);
+    VisitedFolders visited;
+    addJars(m_jarsInClasspath, std::move(directory), recursive, visited);
 }
 
 void Properties::addLibraryPathDirectories(std::wstring directory, bool recursive) {
-    ScanPath scanPath;
-    addLibraryDirectories(m_libraryPath, std::move(directory), recursive, scanPath);
+    VisitedFolders visited;
+    addLibraryDirectories(m_libraryPath, std::move(directory), recursive, visited);
 }
 
 void Properties::setSyspropProcessId(const std::wstring& value) {
@@ -120,21 +149,20 @@ bool Properties::isLibraryPathOption(const std::wstring& text) {
 
 void completePathOptions(Properties& properties) {
     std::vector<std::wstring>& options = properties.getJavaSystemProperties();
-    const std::wstring& jars = properties.getJarsInClasspath();
-    const std::wstring& libraryPath = properties.getLibraryPath();
+    const std::wstring jars = entriesForVm(properties.getJarsInClasspath(), properties);
+    const std::wstring libraryPath = entriesForVm(properties.getLibraryPath(), properties);
     bool sawClasspathOption = false;
     bool sawLibraryPathOption = false;
-    // Every matching option is extended, not only the first. Both texts begin with a list
-    // separator, so they continue a user's list and give a new option an empty first entry.
+    // Every matching option is extended, not only the first.
     for (std::wstring& option : options) {
         if (Properties::isClasspathOption(option)) {
-            option += jars;
+            appendEntries(option, jars);
             sawClasspathOption = true;
         } else if (Properties::isLibraryPathOption(option)) {
-            option += libraryPath;
+            appendEntries(option, libraryPath);
             sawLibraryPathOption = true;
         }
     }
-    if (!sawClasspathOption && !jars.empty()) options.push_back(std::wstring(kClasspathOption) + L"=" + jars);
-    if (!sawLibraryPathOption && !libraryPath.empty()) options.push_back(std::wstring(kLibraryPathOption) + L"=" + libraryPath);
+    if (!sawClasspathOption && !jars.empty()) options.push_back(withEntries(kClasspathOption, jars));
+    if (!sawLibraryPathOption && !libraryPath.empty()) options.push_back(withEntries(kLibraryPathOption, libraryPath));
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/PathConventions.h"
+#include "platform/TextEncoding.h"
 #include "report/ErrorReport.h"
 #include "util/Text.h"
 
@@ -53,18 +55,47 @@ LaunchError lineTooLong(std::int32_t lineNumber, const std::wstring& fileName) {
                        fileName + L" is longer than " + toDecimal(kMaxPhysicalLineLength) + L" characters."};
 }
 
-}  // namespace
-
-std::wstring decodeTextMode(const std::string& bytes) {
-    std::wstring text;
+// The bytes as the Windows text mode hands them over: CR LF becomes LF and a Ctrl-Z byte ends
+// them. Neither byte occurs inside a multi-byte UTF-8 sequence, so UTF-8 survives unchanged.
+std::string textModeBytes(const std::string& bytes) {
+    std::string text;
     text.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
         if (byte == kCtrlZ) break;
         if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-        text += static_cast<wchar_t>(byte);
+        text += bytes[i];
     }
     return text;
+}
+
+// Each byte as the code unit of the same value.
+std::wstring widened(const std::string& bytes) {
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (const char byte : bytes) text += static_cast<wchar_t>(static_cast<unsigned char>(byte));
+    return text;
+}
+
+// Whether `bytes` are UTF-8 throughout. Decoding turns each byte that is not part of a valid
+// sequence into U+FFFD, three bytes when encoded again, so exactly valid UTF-8 comes back unchanged.
+bool isValidUtf8(const std::string& bytes) {
+    return toUtf8(fromUtf8(bytes)) == bytes;
+}
+
+}  // namespace
+
+std::wstring decodeTextMode(const std::string& bytes) {
+    return widened(textModeBytes(bytes));
+}
+
+std::wstring decodeUtf8TextMode(const std::string& bytes) {
+    const std::string text = textModeBytes(bytes);
+    return isValidUtf8(text) ? fromUtf8(text) : widened(text);
+}
+
+std::wstring decodeConfigurationText(const std::string& bytes) {
+    return platform::kTextFilesMayBeUtf8 ? decodeUtf8TextMode(bytes) : decodeTextMode(bytes);
 }
 
 bool isComment(const std::wstring& text) {

@@ -17,6 +17,14 @@ constexpr std::size_t kMaxPhysicalLineLength = 4999;
 // mark is recognised.
 std::wstring decodeTextMode(const std::string& bytes);
 
+// Decodes as decodeTextMode does, except that text that is valid UTF-8 throughout (after CR LF has
+// become LF and up to a Ctrl-Z) decodes as UTF-8. A UTF-8 byte-order mark becomes U+FEFF.
+std::wstring decodeUtf8TextMode(const std::string& bytes);
+
+// The configuration file's decoding on this system: decodeUtf8TextMode where text files may be
+// UTF-8 (Linux), decodeTextMode elsewhere.
+std::wstring decodeConfigurationText(const std::string& bytes);
+
 // True when `text` is not empty and begins with "#".
 bool isComment(const std::wstring& text);
 

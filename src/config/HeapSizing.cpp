@@ -59,7 +59,8 @@ std::uint32_t heapCapKb(std::uint32_t largestFreeRegionKb) {
 HeapSizes computeHeapSizes(const HeapSettings& settings, std::optional<std::uint32_t> largestFreeRegionKb) {
     // Lower limits first, so that a lower limit above the upper one gives way to it.
     std::uint32_t max = std::min(std::max(settings.max, settings.maxLowerLimit), settings.maxUpperLimit);
-    if (largestFreeRegionKb) max = std::min(max, heapCapKb(*largestFreeRegionKb));
+    // Unchecked, limits of -1 would otherwise ask for 4294967295 KB.
+    max = std::min(max, largestFreeRegionKb ? heapCapKb(*largestFreeRegionKb) : kLargestSigned);
     const std::uint32_t init = std::min({std::max(settings.init, settings.initLowerLimit), settings.initUpperLimit, max});
     return {max, init};
 }

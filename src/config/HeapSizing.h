@@ -53,7 +53,8 @@ struct HeapSizes {
 std::uint32_t heapCapKb(std::uint32_t largestFreeRegionKb);
 
 // The maximum raised to its lower limit, then cut to its upper limit and, when a largest free
-// region is given (the limits are checked), to heapCapKb of it; the initial heap raised to its
+// region is given (the limits are checked), to heapCapKb of it, otherwise to 2147483647; the
+// initial heap raised to its
 // lower limit, then cut to its upper limit and to the final maximum (also when that is 0).
 HeapSizes computeHeapSizes(const HeapSettings& settings, std::optional<std::uint32_t> largestFreeRegionKb);
 

@@ -78,14 +78,18 @@ void Properties::setBinJvmDir(const std::wstring& value) {
     m_customBinJvmDir = normaliseWord(value, {L"client", L"server"});
 }
 
+// Final separators name the same file or folder; they are dropped so that paths built on the value
+// have no separator doubled.
 void Properties::setJvmPath(const std::wstring& value) {
-    if (!fileExists(value)) return;
+    const std::wstring path = withoutTrailingSeparators(value);
+    if (!fileExists(path)) return;
     // Lower-casing is harmless only where the file system ignores case.
-    m_customJvmPath = platform::kCaseInsensitivePaths ? toLowerAscii(value) : value;
+    m_customJvmPath = platform::kCaseInsensitivePaths ? toLowerAscii(path) : path;
 }
 
 void Properties::setJavaHomePath(const std::wstring& value) {
-    if (fileExists(value)) m_customJavaHomePath = value;
+    const std::wstring path = withoutTrailingSeparators(value);
+    if (fileExists(path)) m_customJavaHomePath = path;
 }
 
 void Properties::setMinJavaVersion(const std::wstring& value) {

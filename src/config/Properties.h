@@ -36,8 +36,8 @@ public:
     // "require_" form.
     void setJavaBundle(const std::wstring& value);
     void setBinJvmDir(const std::wstring& value);
-    // Keep the path only when it exists (the VM library path lower-cased where paths ignore case);
-    // otherwise the earlier value stays.
+    // Keep the path, without its final separators, only when it exists (the VM library path
+    // lower-cased where paths ignore case); otherwise the earlier value stays.
     void setJvmPath(const std::wstring& value);
     void setJavaHomePath(const std::wstring& value);
     void setMinJavaVersion(const std::wstring& value);
@@ -77,7 +77,8 @@ public:
     // collected class path, each after a list separator. Reports "Error adding jars to classpath.".
     void addJarsToClasspath(std::wstring directory, bool recursive);
     // Appends `directory` (with `recursive`, its subfolders in pre-order) to the collected library
-    // path, each after a list separator. Reports "Error adding directories to java.library.path.".
+    // path, each after a list separator; an empty value adds nothing. Reports "Error adding
+    // directories to java.library.path.".
     void addLibraryPathDirectories(std::wstring directory, bool recursive);
     // When toBool(value), appends "-Dprocess.id=<this process's id>" to the VM options.
     void setSyspropProcessId(const std::wstring& value);
@@ -105,6 +106,7 @@ public:
     const std::wstring& getMaxJavaVersion() const { return m_maxJavaVersion; }
     // The main class in slash form; converts the stored field the first time.
     const std::wstring& getMainClass();
+    bool hasMainClass() const { return !m_mainClass.empty(); }
     // The main arguments in index order: every command-line argument, then the non-empty configured ones.
     std::vector<std::wstring> getMainArguments() const;
     bool isTrapConsoleCtrl() const;

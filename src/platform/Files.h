@@ -20,16 +20,20 @@ struct DirectoryEntry {
 };
 
 // Lists every entry of `directory` (which ends in a separator), hidden and system entries
-// included, in the order the system returns them. Returns false, having called nothing, when the
+// included. Windows lists them in the order the system returns them (by name on its own file
+// systems); Linux sorts them as a Windows file system does, by their UTF-16 code units compared
+// without case, so that one configuration gives one class path on every machine. Returns false, having called nothing, when the
 // listing cannot be started (missing or unreadable directory).
 bool listDirectory(const std::wstring& directory, const std::function<void(const DirectoryEntry&)>& visit);
 
-// Identifies a directory independently of the path that reaches it, so that a scan can notice a
-// folder it is already inside of (through a link, a junction or another reparse point).
+// Identifies a directory independently of the path that reaches it (device and inode on Linux,
+// volume and file index on Windows), so that a scan can notice a folder it has met before through
+// a link, a junction or another reparse point.
 struct FileIdentity {
     std::uint64_t volume;
     std::uint64_t index;
     bool operator==(const FileIdentity& other) const { return volume == other.volume && index == other.index; }
+    bool operator<(const FileIdentity& other) const { return volume != other.volume ? volume < other.volume : index < other.index; }
 };
 
 // The identity of the folder `directory` (links followed); empty when it cannot be read.

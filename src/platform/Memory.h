@@ -10,7 +10,9 @@ struct PhysicalMemory {
     std::uint64_t availableBytes = 0;
 };
 
-// The machine's physical memory at this moment; both figures are 0 when it cannot be read.
+// The physical memory at this moment: the machine's, on Linux cut to the memory limit of the
+// process's control groups (a container's limit) as the Java VM cuts it. Both figures are 0 when
+// they cannot be read.
 PhysicalMemory physicalMemory();
 
 // The size in bytes of the largest free region of the process's virtual address space below the

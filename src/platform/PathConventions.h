@@ -6,12 +6,23 @@ namespace platform {
 // Separates the folders of a path: '\' on Windows, '/' on Linux.
 extern const wchar_t kPathSeparator;
 
+// Every character that separates folders in a path the system accepts: '\' and '/' on Windows,
+// '/' on Linux.
+extern const wchar_t* const kPathSeparators;
+
+// Whether a path may start with a drive, "C:" (Windows), which makes it anything but relative.
+extern const bool kPathsHaveDrives;
+
 // Separates the entries of the class path and the library path: ';' on Windows, ':' on Linux.
 extern const wchar_t kPathListSeparator;
 
 // Whether configured paths may be lower-cased without changing what they name (a file system that
 // ignores case).
 extern const bool kCaseInsensitivePaths;
+
+// Whether a text file (the configuration file) that is valid UTF-8 throughout is read as UTF-8:
+// on Linux, whose editors write UTF-8. Any other file, and every file on Windows, is 8-bit text.
+extern const bool kTextFilesMayBeUtf8;
 
 // The folder of a Java home that holds one folder per VM type ("bin" on Windows, "lib" in a Linux JDK).
 extern const wchar_t* const kVmTypesFolder;

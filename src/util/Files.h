@@ -3,7 +3,14 @@
 
 #include <string>
 
-// True when the platform's find-first search for the unchanged path finds an entry (a file or a
-// folder; a pattern with wildcards counts when it matches). A path ending in a separator is not
-// found.
+// True when the platform's find-first search finds an entry (a file or a folder; a pattern with
+// wildcards counts when it matches) for the path without its trailing separators, so that a
+// configured folder written with a final separator is found as well.
 bool fileExists(const std::wstring& path);
+
+// `path` without the separators at its end; a path made only of separators becomes empty.
+std::wstring withoutTrailingSeparators(const std::wstring& path);
+
+// True when `path` is relative to the current folder: not empty, starting with no separator and,
+// where paths have drives, with no drive ("C:").
+bool isRelativePath(const std::wstring& path);

@@ -165,11 +165,17 @@ class ClassPathTest(LauncherTestCase):
         return key_values(run.stdout)["java.class.path"]
 
     def test_jar_folder_adds_its_own_jars_only(self):
-        self.assertEqual(self.class_path("wexal.classpath.jars.dir=lib"), ":lib/app.jar")
+        self.assertEqual(self.class_path("wexal.classpath.jars.dir=lib"), "lib/app.jar")
 
-    def test_recursive_jar_folder_adds_the_jars_of_subfolders(self):
-        entries = self.class_path("wexal.classpath.jars.dir.recursive=lib").split(":")
-        self.assertEqual((entries[0], sorted(entries[1:])), ("", ["lib/app.jar", "lib/ext/extra.jar"]))
+    def test_recursive_jar_folder_adds_the_jars_of_subfolders_in_name_order(self):
+        e2e.make_jar(self.classes, self.app.folder / "lib" / "B.jar")
+        self.assertEqual(self.class_path("wexal.classpath.jars.dir.recursive=lib"), "lib/app.jar:lib/B.jar:lib/ext/extra.jar")
+
+    def test_relative_jar_folder_is_found_from_another_working_folder(self):
+        work = self.temp / "work"
+        work.mkdir()
+        lines = ["wexal.classpath.jars.dir=lib", f"wexal.working.dir={work}"]
+        self.assertEqual(self.class_path(*lines), f"{self.app.folder}/lib/app.jar")
 
     def test_jar_folder_extends_a_configured_class_path_option(self):
         lines = ["-Djava.class.path=first.jar", "wexal.classpath.jars.dir=${SELF_HOME}/lib"]

@@ -155,8 +155,8 @@ class LaunchTest(WineTestCase):
             "option -Dapp.mode=a=b",
             "option -Xmx65536k",
             "option -Xms32768k",
-            "option -Djava.class.path=;lib\\a.jar",
-            "option -Djava.library.path=;native",
+            "option -Djava.class.path=lib\\a.jar",
+            "option -Djava.library.path=native",
             "ExceptionOccurred none",
             "FindClass com/acme/Main",
             "ExceptionOccurred none",
@@ -218,7 +218,7 @@ class LaunchTest(WineTestCase):
 
     def test_every_failing_step_is_reported(self):
         cases = [
-            ("create", "Cannot create Java VM.", "option -Djava.library.path=;native"),
+            ("create", "Cannot create Java VM.", "option -Djava.library.path=native"),
             ("create-exception", "Error occurred while creating Java VM.", "ExceptionDescribe"),
             ("findclass-exception", "Error occurred while attempting to find Java class com/acme/Main",
              "ExceptionDescribe"),

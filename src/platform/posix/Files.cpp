@@ -5,12 +5,18 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <glob.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <wctype.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <memory>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "platform/TextEncoding.h"
 #include "platform/posix/Posix.h"
@@ -25,12 +31,18 @@ struct DirectoryCloser {
 };
 using DirectoryStream = std::unique_ptr<DIR, DirectoryCloser>;
 
-// `path` as a glob pattern in which, as in a Windows search, only '*' and '?' are wildcards:
-// '[' and '\' stand for themselves.
+// `path` as a glob pattern that matches as a Windows search does: only '*' and '?' are wildcards,
+// and only in the last component: '[', '\' and the wildcards of folder names stand for themselves,
+// so that a search costs one listing, not one per matching folder.
 std::string globPattern(const std::wstring& path) {
+    const std::string bytes = toUtf8(path);
+    const std::size_t lastSlash = bytes.rfind('/');
+    const std::size_t lastComponent = lastSlash == std::string::npos ? 0 : lastSlash + 1;
     std::string pattern;
-    for (const char c : toUtf8(path)) {
-        if (c == '[' || c == '\\') pattern += '\\';
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        const bool wildcard = c == '*' || c == '?';
+        if (c == '[' || c == '\\' || (wildcard && i < lastComponent)) pattern += '\\';
         pattern += c;
     }
     return pattern;
@@ -42,6 +54,23 @@ bool isDirectory(DIR* directory, const dirent& entry) {
     if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return entry.d_type == DT_DIR;
     struct stat status;
     return fstatat(dirfd(directory), entry.d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+}
+
+// The UTF-16 code unit upper-cased by the Unicode simple case mapping, as the upper-case table of
+// a Windows file system does it. The mapping comes from the C.UTF-8 locale that the C library
+// builds in; ASCII letters alone are mapped should it be missing.
+char16_t upperCaseUnit(char16_t unit) {
+    static const locale_t utf8Locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    const wint_t upper = utf8Locale != locale_t{} ? towupper_l(unit, utf8Locale) : towupper(unit);
+    return upper <= 0xFFFF ? static_cast<char16_t>(upper) : unit;
+}
+
+// The key by which a Windows file system orders `name`: its UTF-16 code units, upper-cased, which
+// are compared ordinally.
+std::u16string listingKey(const std::wstring& name) {
+    std::u16string key = toUtf16(name);
+    for (char16_t& unit : key) unit = upperCaseUnit(unit);
+    return key;
 }
 
 }  // namespace
@@ -59,9 +88,19 @@ bool findsEntry(const std::wstring& path) {
 bool listDirectory(const std::wstring& directory, const std::function<void(const DirectoryEntry&)>& visit) {
     const DirectoryStream stream(opendir(toUtf8(directory).c_str()));
     if (!stream) return false;
+    std::vector<std::pair<std::u16string, DirectoryEntry>> entries;
     while (const dirent* entry = readdir(stream.get())) {
-        visit(DirectoryEntry{fromUtf8(entry->d_name), isDirectory(stream.get(), *entry)});
+        std::wstring name = fromUtf8(entry->d_name);
+        std::u16string key = listingKey(name);
+        entries.emplace_back(std::move(key), DirectoryEntry{std::move(name), isDirectory(stream.get(), *entry)});
     }
+    // readdir's order differs between file systems and machines; a Windows file system lists names
+    // in order. Names that differ only in case, which Windows cannot hold side by side, follow
+    // their code points.
+    std::sort(entries.begin(), entries.end(), [](const auto& left, const auto& right) {
+        return std::tie(left.first, left.second.name) < std::tie(right.first, right.second.name);
+    });
+    for (const auto& entry : entries) visit(entry.second);
     return true;
 }
 

@@ -1,5 +1,5 @@
-// Memory figures on Linux, read from /proc: the machine's memory and the gaps between the
-// process's mappings.
+// Memory figures on Linux, read from /proc: the memory the process may use and the gaps between
+// the process's mappings.
 #include "platform/Memory.h"
 
 #include <sys/resource.h>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/Files.h"
+#include "platform/posix/PhysicalMemory.h"
 
 namespace platform {
 namespace {
@@ -23,19 +24,6 @@ constexpr std::uint64_t kTopOfUserSpace = 0x1000000000000;  // 48-bit addresses
 #else
 #error "The top of the user address space is not known for this processor."
 #endif
-
-// The number after `label` at the start of a line of `text` (for example "MemTotal:"); empty
-// when no line starts with it.
-std::optional<std::uint64_t> numberAfter(const std::string& text, const std::string& label) {
-    std::size_t line = 0;
-    while (line < text.size()) {
-        if (text.compare(line, label.size(), label) == 0) return std::strtoull(text.c_str() + line + label.size(), nullptr, 10);
-        const std::size_t lineEnd = text.find('\n', line);
-        if (lineEnd == std::string::npos) break;
-        line = lineEnd + 1;
-    }
-    return std::nullopt;
-}
 
 // The lowest address a mapping may have.
 std::uint64_t bottomOfUserSpace() {
@@ -74,13 +62,7 @@ AddressSpaceUse measureAddressSpace() {
 }  // namespace
 
 PhysicalMemory physicalMemory() {
-    const std::optional<std::string> meminfo = readFileBytes(L"/proc/meminfo");
-    if (!meminfo) return {};
-    // Both figures are given in kB.
-    const std::optional<std::uint64_t> total = numberAfter(*meminfo, "MemTotal:");
-    const std::optional<std::uint64_t> available = numberAfter(*meminfo, "MemAvailable:");
-    if (!total || !available) return {};
-    return {*total * 1024, *available * 1024};
+    return posix::physicalMemoryUnder(L"");
 }
 
 std::uint64_t largestFreeAddressRegion() {

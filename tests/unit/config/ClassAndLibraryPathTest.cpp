@@ -59,7 +59,7 @@ TEST_F(ClassAndLibraryPathTest, CollectsTheJarsOfAFolderAndItsSubfolders) {
     EXPECT_EQ(utf8(sorted(jars())), utf8(sorted(expected)));
 
     completePathOptions(properties);
-    EXPECT_EQ(utf8(properties.getJavaSystemProperties()), utf8({L"-Djava.class.path=" + properties.getJarsInClasspath()}));
+    EXPECT_EQ(utf8(properties.getJavaSystemProperties()), utf8({L"-Djava.class.path=" + properties.getJarsInClasspath().substr(1)}));
 }
 
 TEST_F(ClassAndLibraryPathTest, RecognisesJarFilesByTheirLastFourCharactersInAnyCase) {
@@ -135,7 +135,7 @@ TEST_F(ClassAndLibraryPathTest, ScansNothingForAnEmptyFolderValue) {
     EXPECT_EQ(toUtf8(properties.getJarsInClasspath()), "");
     properties.addLibraryPathDirectories(L"", true);
     properties.addLibraryPathDirectories(L"", false);
-    EXPECT_EQ(toUtf8(properties.getLibraryPath()), toUtf8(kListSeparator + kListSeparator));
+    EXPECT_EQ(toUtf8(properties.getLibraryPath()), "");
 }
 
 TEST_F(ClassAndLibraryPathTest, ListsLibraryFoldersBeforeTheirSubfolders) {
@@ -194,16 +194,17 @@ TEST(OptionTests, MatchTheirPrefixExactly) {
     }
 }
 
-// Replaces the placeholders <jars> and <dll> by the collected texts.
-std::wstring withCollected(std::wstring text, const std::wstring& jars, const std::wstring& libraryPath) {
-    for (const auto& [placeholder, value] : {std::pair<std::wstring, std::wstring>{L"<jars>", jars}, {L"<dll>", libraryPath}}) {
-        const std::size_t at = text.find(placeholder);
-        if (at != std::wstring::npos) text.replace(at, placeholder.size(), value);
+// `text` with the placeholder <jar> replaced by `jar` and each ";" by the list separator.
+std::wstring withCollected(std::wstring text, const std::wstring& jar) {
+    const std::size_t at = text.find(L"<jar>");
+    if (at != std::wstring::npos) text.replace(at, 5, jar);
+    for (wchar_t& c : text) {
+        if (c == L';') c = platform::kPathListSeparator;
     }
     return text;
 }
 
-TEST_F(ClassAndLibraryPathTest, CompletesThePathOptionsClassPathFirst) {
+TEST_F(ClassAndLibraryPathTest, CompletesThePathOptionsClassPathFirstWithoutAnEmptyFirstEntry) {
     const std::wstring lib = folderWith(L"lib", {L"a.jar"});
     const struct {
         const char* description;
@@ -213,17 +214,19 @@ TEST_F(ClassAndLibraryPathTest, CompletesThePathOptionsClassPathFirst) {
         std::vector<std::wstring> completed;
     } cases[] = {
         {"nothing collected", {L"-Xss4m"}, false, false, {L"-Xss4m"}},
-        {"jars only", {L"-Xss4m"}, true, false, {L"-Xss4m", L"-Djava.class.path=<jars>"}},
-        {"library folder only", {}, false, true, {L"-Djava.library.path=<dll>"}},
-        {"both", {}, true, true, {L"-Djava.class.path=<jars>", L"-Djava.library.path=<dll>"}},
-        {"user library path", {L"-Djava.library.path=native"}, false, true, {L"-Djava.library.path=native<dll>"}},
+        {"jars only", {L"-Xss4m"}, true, false, {L"-Xss4m", L"-Djava.class.path=<jar>"}},
+        {"library folder only", {}, false, true, {L"-Djava.library.path=dll"}},
+        {"both", {}, true, true, {L"-Djava.class.path=<jar>", L"-Djava.library.path=dll"}},
+        {"user library path", {L"-Djava.library.path=native"}, false, true, {L"-Djava.library.path=native;dll"}},
         {"user class path", {L"-Djava.class.path=app.jar", L"-Xss4m"}, true, true,
-         {L"-Djava.class.path=app.jar<jars>", L"-Xss4m", L"-Djava.library.path=<dll>"}},
+         {L"-Djava.class.path=app.jar;<jar>", L"-Xss4m", L"-Djava.library.path=dll"}},
         {"every matching option", {L"-Djava.class.path=a", L"-Djava.class.path=b"}, true, false,
-         {L"-Djava.class.path=a<jars>", L"-Djava.class.path=b<jars>"}},
+         {L"-Djava.class.path=a;<jar>", L"-Djava.class.path=b;<jar>"}},
         {"user class path, nothing collected", {L"-Djava.class.path=app.jar"}, false, false, {L"-Djava.class.path=app.jar"}},
+        {"user options with empty values", {L"-Djava.class.path=", L"-Djava.library.path="}, true, true,
+         {L"-Djava.class.path=<jar>", L"-Djava.library.path=dll"}},
         {"other case not recognised", {L"-DJava.class.path=app.jar"}, true, false,
-         {L"-DJava.class.path=app.jar", L"-Djava.class.path=<jars>"}},
+         {L"-DJava.class.path=app.jar", L"-Djava.class.path=<jar>"}},
     };
     for (const auto& c : cases) {
         Properties configured;
@@ -232,10 +235,26 @@ TEST_F(ClassAndLibraryPathTest, CompletesThePathOptionsClassPathFirst) {
         if (c.withLibraryFolder) configured.addLibraryPathDirectories(L"dll", false);
         completePathOptions(configured);
         std::vector<std::wstring> expected;
-        for (const std::wstring& option : c.completed) {
-            expected.push_back(withCollected(option, configured.getJarsInClasspath(), configured.getLibraryPath()));
-        }
+        for (const std::wstring& option : c.completed) expected.push_back(withCollected(option, joinPath({lib, L"a.jar"})));
         EXPECT_EQ(utf8(configured.getJavaSystemProperties()), utf8(expected)) << c.description;
+    }
+}
+
+TEST_F(ClassAndLibraryPathTest, PutsTheHomeFolderBeforeRelativeEntriesOnlyWhenAWorkingFolderIsSet) {
+    const std::wstring lib = folderWith(L"lib", {L"a.jar"});
+    const std::wstring home = temp / L"app";
+    const std::wstring jar = joinPath({lib, L"a.jar"});
+    for (const bool withWorkingFolder : {false, true}) {
+        Properties configured;
+        configured.setFullPathAndNameOfExe(joinPath({home, L"tool"}));
+        if (withWorkingFolder) configured.setWorkingDir(temp.path());
+        configured.addJarsToClasspath(lib, false);
+        configured.addLibraryPathDirectories(joinPath({L"native", L"x64"}), false);
+        configured.addLibraryPathDirectories(lib, false);
+        completePathOptions(configured);
+        const std::wstring relative = withWorkingFolder ? joinPath({home, L"native", L"x64"}) : joinPath({L"native", L"x64"});
+        const std::vector<std::wstring> expected = {L"-Djava.class.path=" + jar, withCollected(L"-Djava.library.path=" + relative + L";" + lib, L"")};
+        EXPECT_EQ(utf8(configured.getJavaSystemProperties()), utf8(expected)) << withWorkingFolder;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/ConfigurationText.h"
+#include "platform/PathConventions.h"
 #include "platform/TextEncoding.h"
 #include "report/ErrorReport.h"
 
@@ -50,6 +51,28 @@ TEST(DecodeTextMode, ReadsBytesAsTheWindowsTextModeDoes) {
         {"a\0b"s, L"a\0b"s},
     };
     for (const auto& c : cases) EXPECT_EQ(decodeTextMode(c.bytes), c.text) << c.bytes;
+}
+
+TEST(DecodeUtf8TextMode, ReadsValidUtf8AsUtf8AndAnythingElseAsEightBitText) {
+    const struct {
+        std::string bytes;
+        std::wstring text;
+    } cases[] = {
+        {"-Dapp.name=Zo\xC3\xAB\r\n", L"-Dapp.name=Zo\u00eb\n"},
+        {"caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80", L"caf\u00e9 \u4e2d \U0001F600"},
+        {"\xEF\xBB\xBFk=v", L"\ufeffk=v"},
+        {"a\r\nb\x1A\xFF", L"a\nb"},                      // the invalid byte lies beyond the end
+        {"Zo\xC3\xAB \xE9", L"Zo\u00c3\u00ab \u00e9"},  // one Latin-1 byte makes all 8-bit
+        {"\xC0\xAF", L"\u00c0\u00af"},                      // overlong
+        {"\xED\xA0\x80", L"\u00ed\u00a0\u0080"},           // a surrogate
+        {"\xE4\xB8", L"\u00e4\u00b8"},                      // cut short
+    };
+    for (const auto& c : cases) EXPECT_EQ(toUtf8(decodeUtf8TextMode(c.bytes)), toUtf8(c.text)) << c.bytes;
+}
+
+TEST(DecodeConfigurationText, ReadsUtf8OnlyWhereTextFilesMayBeUtf8) {
+    const std::wstring expected = platform::kTextFilesMayBeUtf8 ? L"Zo\u00eb" : L"Zo\u00c3\u00ab";
+    EXPECT_EQ(toUtf8(decodeConfigurationText("Zo\xC3\xAB")), toUtf8(expected));
 }
 
 TEST(ReadEntries, JoinsPhysicalLinesIntoNumberedLogicalLines) {

@@ -109,6 +109,7 @@ TEST(ComputeHeapSizes, AppliesTheLimitsInOrder) {
         {"max lower limit alone", {0, 65536, kNoLimit, 0, 0, kNoLimit}, std::nullopt, 65536, 0},
         {"max lower limit above upper", {0, 900000, 500000, 0, 0, kNoLimit}, std::nullopt, 500000, 0},
         {"max lower limit of -1", {0, kMinusOne, kNoLimit, 0, 0, kNoLimit}, std::nullopt, kNoLimit, 0},
+        {"unchecked limits of -1", {0, kMinusOne, kMinusOne, 0, kMinusOne, kMinusOne}, std::nullopt, kNoLimit, kNoLimit},
         {"init lower limit above upper", {1000000, 0, kNoLimit, 0, 900000, 500000}, std::nullopt, 1000000, 500000},
         {"init raised to its lower limit", {1000000, 0, kNoLimit, 100, 2048, kNoLimit}, std::nullopt, 1000000, 2048},
         {"init lower limit without max", {0, 0, kNoLimit, 0, 65536, kNoLimit}, std::nullopt, 0, 0},

@@ -90,6 +90,35 @@ TEST_F(ConfigurationFile, WithAnOverlongLineIsReportedBeforeAnythingIsApplied) {
     EXPECT_EQ(m_properties.getMainClass(), L"");
 }
 
+// `text` in UTF-16 with a byte-order mark, little-endian or big-endian.
+std::string utf16WithMark(const std::string& text, bool littleEndian) {
+    std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char c : text) bytes += littleEndian ? std::string{c, '\0'} : std::string{'\0', c};
+    return bytes;
+}
+
+TEST_F(ConfigurationFile, WithoutAMainClassIsReportedWithItsNameAndAnyByteOrderMark) {
+    const std::wstring missing = L"Error in Java launcher. The configuration file " + (m_dir / L"tool.lap") + L" sets no wexal.main.class.";
+    const std::wstring saveAsPlainText = L" byte-order mark: it must be saved as plain 8-bit text, without a byte-order mark.";
+    const struct {
+        const char* what;
+        std::string text;
+        std::wstring shown;
+    } cases[] = {
+        {"no key", "wexal.main.clas=Main", missing},
+        {"a key without value", "wexal.main.class", missing},
+        {"an empty value", "wexal.main.class=Main\nwexal.main.class=  ", missing},
+        {"UTF-8 mark", "\xEF\xBB\xBFwexal.main.class=Main", missing + L" The file starts with a UTF-8" + saveAsPlainText},
+        {"UTF-16 little-endian", utf16WithMark("wexal.main.class=Main\n", true), missing + L" The file starts with a UTF-16" + saveAsPlainText},
+        {"UTF-16 big-endian", utf16WithMark("wexal.main.class=Main\n", false), missing + L" The file starts with a UTF-16" + saveAsPlainText},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_REPORT(load(c.text), c.shown);
+        m_properties = Properties();
+    }
+}
+
 TEST_F(ConfigurationFile, AppliesEachKeyToItsSetting) {
     using Reader = std::function<std::wstring(Properties&)>;
     const auto flag = [](bool value) { return std::wstring(value ? L"true" : L"false"); };
@@ -101,9 +130,8 @@ TEST_F(ConfigurationFile, AppliesEachKeyToItsSetting) {
     } cases[] = {
         {"  wexal.main.class = com.example.Main  ", &Properties::getMainClass, L"com/example/Main"},
         {"wexal.main.class=a=b", &Properties::getMainClass, L"a=b"},
-        {"WEXAL.MAIN.CLASS=Main", &Properties::getMainClass, L""},
-        {"wexal.main.clas=Main", &Properties::getMainClass, L""},
-        {"wexal.main.class", &Properties::getMainClass, L""},
+        {"WEXAL.MAIN.CLASS=Main", &Properties::getMainClass, L"Default"},
+        {"wexal.main.clas=Main", &Properties::getMainClass, L"Default"},
         {"wexal.java.bundle=JRE", &Properties::getJavaBundle, L"require_jre"},
         {"wexal.bin.jvm.dir=Server", &Properties::getCustomBinJvmDir, L"require_server"},
         {"wexal.java.home.path=" + toUtf8(home), &Properties::getCustomJavaHomePath, home},
@@ -119,7 +147,7 @@ TEST_F(ConfigurationFile, AppliesEachKeyToItsSetting) {
         {"wexal.library.path.dir=native", &Properties::getLibraryPath, kListSeparator + L"native"},
     };
     for (const auto& c : cases) {
-        Properties& properties = load(c.line);
+        Properties& properties = load("wexal.main.class=Default\n" + c.line);
         EXPECT_EQ(c.read(properties), c.expected) << c.line;
         m_properties = Properties();
     }
@@ -141,7 +169,7 @@ TEST_F(ConfigurationFile, ScansDirectoriesRecursivelyOnlyForTheRecursiveKeys) {
         {"wexal.library.path.dir.recursive", L"", kListSeparator + lib + kListSeparator + ext},
     };
     for (const auto& c : cases) {
-        Properties& properties = load(c.key + ("=" + toUtf8(lib)));
+        Properties& properties = load("wexal.main.class=Main\n" + (c.key + ("=" + toUtf8(lib))));
         EXPECT_EQ(properties.getJarsInClasspath(), c.jars) << c.key;
         EXPECT_EQ(properties.getLibraryPath(), c.libraries) << c.key;
         m_properties = Properties();
@@ -172,7 +200,7 @@ TEST_F(ConfigurationFile, AppliesEntriesInPassesAroundTheVmChoice) {
 
 TEST_F(ConfigurationFile, PassesOptionLinesWholeAfterTheLauncherKeys) {
     const Properties& properties = load(
-        "-Xss4m\n${NONE}-Dproduced=${EXE_BITNESS}\n-Dname=a=b\n  -Dpattern={0}  \n"
+        "wexal.main.class=Main\n-Xss4m\n${NONE}-Dproduced=${EXE_BITNESS}\n-Dname=a=b\n  -Dpattern={0}  \n"
         "wexal.sysprop.process.id=y${NONE}es\nwexal.sysprop.process.id=yes");
     const std::wstring processId = L"-Dprocess.id=" + toDecimal(platform::processId());
     const std::vector<std::wstring> options = {processId, processId, L"-Xss4m", L"-Dname=a=b", L"-Dpattern={0}",
@@ -184,7 +212,7 @@ TEST_F(ConfigurationFile, PlacesMainArgumentsByLineNumberAfterTheCommandLine) {
     m_properties.setNumberOfCommandLineArguments(2);
     m_properties.setCommandLineArgument(L"a", 0);
     m_properties.setCommandLineArgument(L"b", 1);
-    const Properties& properties = load("# arguments\n\nwexal.main.argument=x\n\nwexal.main.argument=\n\nwexal.main.argument= y ");
+    const Properties& properties = load("wexal.main.class=Main\n\nwexal.main.argument=x\n\nwexal.main.argument=\n\nwexal.main.argument= y ");
     EXPECT_EQ(properties.getMainArguments(), (std::vector<std::wstring>{L"a", L"b", L"x", L"y"}));
     const std::wstring dump = properties.toString();
     EXPECT_EQ(dump.substr(dump.find(L",m_commandLineArguments[0]")),

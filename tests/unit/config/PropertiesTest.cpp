@@ -176,4 +176,18 @@ TEST(PathSettings, KeepTheEarlierValueWhenTheNewPathIsMissing) {
     EXPECT_EQ(properties.getCustomJavaHomePath(), home);
 }
 
+TEST(PathSettings, IgnoreFinalSeparatorsAndStoreThePathWithoutThem) {
+    const TempDir dir;
+    const std::wstring jvm = dir.writeFile(L"server.dll", "");
+    const std::wstring home = dir.makeDir(L"home");
+    const std::wstring separator(1, platform::kPathSeparator);
+    for (const std::wstring& ending : {separator, separator + separator, std::wstring(L"/")}) {
+        Properties properties;
+        properties.setJvmPath(jvm + ending);
+        properties.setJavaHomePath(home + ending);
+        EXPECT_EQ(toUtf8(properties.getCustomJvmPath()), toUtf8(platform::kCaseInsensitivePaths ? toLowerAscii(jvm) : jvm)) << toUtf8(ending);
+        EXPECT_EQ(toUtf8(properties.getCustomJavaHomePath()), toUtf8(home)) << toUtf8(ending);
+    }
+}
+
 }  // namespace

@@ -31,7 +31,6 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const std::wstring kSeparator(1, platform::kPathSeparator);
-const std::wstring kListSeparator(1, platform::kPathListSeparator);
 
 // The VM record of a VM chosen by its library path alone, or with a Java home.
 std::shared_ptr<const JVM> jvmAt(const std::wstring& jvmPath, const std::wstring& javaHome = L"") {
@@ -129,8 +128,8 @@ TEST_F(JVMLauncherTest, HandsTheOptionsToTheVmAfterTheHeapOptionsAndBeforeThePat
         "option " + *platform::toCodePage(L"-Dname=a=b \u00e9", platform::vmCodePage()),
         "option -Xmx65536k",
         "option -Xms32768k",
-        "option -Djava.class.path=" + toUtf8(kListSeparator + jars + kSeparator + L"app.jar"),
-        "option -Djava.library.path=" + toUtf8(kListSeparator + L"native"),
+        "option -Djava.class.path=" + toUtf8(jars + kSeparator + L"app.jar"),
+        "option -Djava.library.path=native",
         "ExceptionOccurred none",
     }));
 }

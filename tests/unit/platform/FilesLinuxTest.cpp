@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,24 @@ TEST(ListDirectoryOnLinux, ListsDotFilesAndReportsLinksByWhereTheyLead) {
     makeLink(dir / L"missing", dir / L"broken");
     EXPECT_EQ(sortedListing(dir.path() + L"/"),
               (std::vector<std::string>{"../", "./", ".hidden", "broken", "folder/", "plain", "toFile", "toFolder/"}));
+}
+
+TEST(ListDirectoryOnLinux, ListsInTheOrderOfAWindowsFileSystemWhateverTheOrderOfCreation) {
+    TempDir dir;
+    // Upper-cased UTF-16 code units in ordinal order: ä (Ä, C4) before Ö (D6), and the surrogate
+    // pair of U+1F600 (D83D) before the fullwidth A (FF21).
+    const std::vector<std::wstring> names = {L"A.jar", L"a2.jar", L"b.jar", L"C.jar", L"_x.jar",
+                                             L"\u00e4.jar", L"\u00d6.jar", L"\U0001F600.jar", L"\uFF21.jar"};
+    // Created in code point order (a file system may list in creation order or its reverse),
+    // through their UTF-8 names, which std::filesystem cannot convert in the C locale.
+    std::vector<std::wstring> creationOrder = names;
+    std::sort(creationOrder.begin(), creationOrder.end());
+    for (const std::wstring& name : creationOrder) std::ofstream(toUtf8(dir / name));
+    std::vector<std::wstring> listed;
+    platform::listDirectory(dir.path() + L"/", [&](const platform::DirectoryEntry& entry) { listed.push_back(entry.name); });
+    std::vector<std::wstring> expected = {L".", L".."};
+    expected.insert(expected.end(), names.begin(), names.end());
+    EXPECT_EQ(listed, expected);
 }
 
 TEST(DirectoryIdentityOnLinux, IsTheSameThroughASymbolicLink) {

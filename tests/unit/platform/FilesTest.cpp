@@ -20,7 +20,7 @@ const std::wstring kSeparator(1, platform::kPathSeparator);
 TEST(FindsEntry, FindsWhatASearchForTheUnchangedPathFinds) {
     TempDir dir;
     dir.writeFile(L"app.jar", "jar");
-    dir.makeDir(L"lib");
+    dir.writeFile(L"lib" + kSeparator + L"x.jar", "");
     const struct {
         std::wstring relative;
         bool found;
@@ -28,6 +28,8 @@ TEST(FindsEntry, FindsWhatASearchForTheUnchangedPathFinds) {
         {L"app.jar", true},      {L"lib", true},          {L"*.jar", true},
         {L"a??.jar", true},      {L"*.txt", false},       {L"missing.jar", false},
         {L"lib" + kSeparator, false},
+        // Wildcards count only in the last component.
+        {L"lib" + kSeparator + L"*.jar", true}, {L"l?b" + kSeparator + L"x.jar", false}, {L"*" + kSeparator + L"x.jar", false},
     };
     for (const auto& each : cases) {
         EXPECT_EQ(platform::findsEntry(dir / each.relative), each.found) << toUtf8(each.relative);

@@ -1,4 +1,5 @@
-// The memory figures where Linux differs: /proc/meminfo, and the address-space limit.
+// The memory figures where Linux differs: /proc/meminfo cut to the control groups' limit, and the
+// address-space limit.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/sysinfo.h>
@@ -7,8 +8,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Memory.h"
+#include "platform/posix/PhysicalMemory.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -21,10 +26,48 @@ std::uint64_t mappedBytes() {
     return 0;
 }
 
-TEST(PhysicalMemoryOnLinux, ReportsTheTotalInBytes) {
+TEST(PhysicalMemoryOnLinux, ReportsTheTotalInBytesAtMostTheMachines) {
     struct sysinfo system;
     ASSERT_EQ(sysinfo(&system), 0);
-    EXPECT_EQ(platform::physicalMemory().totalBytes, std::uint64_t{system.totalram} * system.mem_unit);
+    // Less in a container whose control group has a lower limit.
+    EXPECT_GT(platform::physicalMemory().totalBytes, 0u);
+    EXPECT_LE(platform::physicalMemory().totalBytes, std::uint64_t{system.totalram} * system.mem_unit);
+}
+
+TEST(PhysicalMemoryOnLinux, CutsTheMachinesFiguresToTheControlGroupsLimit) {
+    constexpr std::uint64_t kGb = std::uint64_t{1} << 30;
+    const std::string meminfo = "MemTotal:       67108864 kB\nMemFree:  1 kB\nMemAvailable:   62914560 kB\n";  // 64 GB, 60 GB
+    const std::wstring v1 = L"sys/fs/cgroup/memory/";
+    const std::wstring v2 = L"sys/fs/cgroup/";
+    const struct {
+        const char* what;
+        std::string cgroup;
+        std::vector<std::pair<std::wstring, std::string>> files;
+        std::uint64_t total;
+        std::uint64_t available;
+    } cases[] = {
+        {"no control groups", "", {}, 64 * kGb, 60 * kGb},
+        {"v2 limit and usage", "0::/\n", {{v2 + L"memory.max", "2147483648\n"}, {v2 + L"memory.current", "1073741824\n"}}, 2 * kGb, kGb},
+        {"v2 without a limit", "0::/\n", {{v2 + L"memory.max", "max\n"}, {v2 + L"memory.current", "1073741824\n"}}, 64 * kGb, 60 * kGb},
+        {"v2 limit of a parent group", "0::/app/worker\n",
+         {{v2 + L"app/memory.max", "4294967296\n"}, {v2 + L"app/worker/memory.max", "max\n"}, {v2 + L"app/worker/memory.current", "1073741824\n"}},
+         4 * kGb, 3 * kGb},
+        {"v2 usage above the limit", "0::/\n", {{v2 + L"memory.max", "1073741824\n"}, {v2 + L"memory.current", "2147483648\n"}}, kGb, 0},
+        {"v2 limit above the machine", "0::/\n", {{v2 + L"memory.max", "137438953472\n"}}, 64 * kGb, 60 * kGb},
+        {"v1 seen from inside a container", "4:memory:/docker/abc\n0::/\n",
+         {{v1 + L"memory.limit_in_bytes", "536870912\n"}, {v1 + L"memory.usage_in_bytes", "268435456\n"}, {v2 + L"memory.max", "max\n"}},
+         kGb / 2, kGb / 4},
+        {"v1 unlimited", "3:cpu,memory:/\n", {{v1 + L"memory.limit_in_bytes", "9223372036854771712\n"}}, 64 * kGb, 60 * kGb},
+    };
+    for (const auto& c : cases) {
+        TempDir root;
+        root.writeFile(L"proc/meminfo", meminfo);
+        if (!c.cgroup.empty()) root.writeFile(L"proc/self/cgroup", c.cgroup);
+        for (const auto& [file, content] : c.files) root.writeFile(file, content);
+        const platform::PhysicalMemory memory = platform::posix::physicalMemoryUnder(root.path());
+        EXPECT_EQ(memory.totalBytes, c.total) << c.what;
+        EXPECT_EQ(memory.availableBytes, c.available) << c.what;
+    }
 }
 
 TEST(LargestFreeAddressRegionOnLinux, FindsAGapOfMoreThanATerabyteWithoutALimit) {
