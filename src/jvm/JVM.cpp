@@ -2,6 +2,7 @@
 // version that orders candidates.
 #include "jvm/JVM.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -76,7 +77,59 @@ std::vector<std::wstring> versionComponents(const std::wstring& version) {
     return components;
 }
 
+// UTF-16 code units compare as unsigned 16-bit values whatever the width of wchar_t.
+int compareText(const std::wstring& a, const std::wstring& b) {
+    const std::u16string unitsA = toUtf16(a);
+    const std::u16string unitsB = toUtf16(b);
+    return unitsA < unitsB ? -1 : unitsB < unitsA ? 1 : 0;
+}
+
+// The pieces of a comparable version, each with the "." that ends it; a rest without one too.
+std::vector<std::wstring> comparablePieces(const std::wstring& comparable) {
+    std::vector<std::wstring> pieces;
+    std::size_t start = 0;
+    while (start < comparable.size()) {
+        const std::size_t dot = comparable.find(L'.', start);
+        const std::size_t end = dot == std::wstring::npos ? comparable.size() : dot + 1;
+        pieces.push_back(comparable.substr(start, end - start));
+        start = end;
+    }
+    return pieces;
+}
+
+// Digits compare as numbers: without leading zeros, the longer is the greater.
+int compareNumbers(std::wstring a, std::wstring b) {
+    a.erase(0, std::min(a.find_first_not_of(L'0'), a.size()));
+    b.erase(0, std::min(b.find_first_not_of(L'0'), b.size()));
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
+}
+
+// What follows a piece's number: its text without the closing "." and any "+build" part.
+std::wstring pieceSuffix(const std::wstring& piece, std::size_t digits) {
+    std::wstring suffix = piece.substr(digits);
+    if (!suffix.empty() && suffix.back() == L'.') suffix.pop_back();
+    return suffix.substr(0, suffix.find(L'+'));
+}
+
+int comparePieces(const std::wstring& a, const std::wstring& b) {
+    const std::size_t digitsA = std::min(a.find_first_not_of(L"0123456789"), a.size());
+    const std::size_t digitsB = std::min(b.find_first_not_of(L"0123456789"), b.size());
+    if (digitsA == 0 || digitsB == 0) return compareText(a, b);
+    if (const int order = compareNumbers(a.substr(0, digitsA), b.substr(0, digitsB))) return order;
+    const std::wstring suffixA = pieceSuffix(a, digitsA);
+    const std::wstring suffixB = pieceSuffix(b, digitsB);
+    // A pre-release ("-ea", "-beta", "-rc") comes before the release it leads to.
+    if (suffixA.empty() != suffixB.empty()) return suffixA.empty() ? 1 : -1;
+    return compareText(suffixA, suffixB);
+}
+
 }  // namespace
+
+void JVM::refuse(const std::wstring& reason) {
+    m_acceptable = false;
+    if (m_refusal.empty()) m_refusal = reason;
+}
 
 std::wstring JVM::getJrePath() {
     return reportFailures(L"Error while getting the JRE path.", [this] {
@@ -144,7 +197,15 @@ std::wstring getComparableVersion(const std::wstring& version) {
     });
 }
 
+int compareComparableVersions(const std::wstring& a, const std::wstring& b) {
+    const std::vector<std::wstring> piecesA = comparablePieces(a);
+    const std::vector<std::wstring> piecesB = comparablePieces(b);
+    for (std::size_t i = 0; i < piecesA.size() && i < piecesB.size(); ++i) {
+        if (const int order = comparePieces(piecesA[i], piecesB[i])) return order;
+    }
+    return piecesA.size() < piecesB.size() ? -1 : piecesA.size() > piecesB.size() ? 1 : 0;
+}
+
 bool isLowerComparable(const std::wstring& a, const std::wstring& b) {
-    // UTF-16 code units compare as unsigned 16-bit values whatever the width of wchar_t.
-    return toUtf16(a) < toUtf16(b);
+    return compareComparableVersions(a, b) < 0;
 }

@@ -154,7 +154,8 @@ RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
 RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
 RegistryKey::~RegistryKey() = default;
 
-std::optional<RegistryKey> RegistryKey::open(const std::wstring& path) {
+std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, RegistryView view, const std::wstring& path) {
+    if (root != RegistryRoot::LocalMachine || view != RegistryView::Own) return std::nullopt;
     const std::wstring lowerPath = lowerCaseKeyName(path);
     for (const bool sdk : {true, false}) {
         const std::wstring& key = sdk ? kSdkKey : kJreKey;
