@@ -79,13 +79,20 @@ void Properties::setBinJvmDir(const std::wstring& value) {
 }
 
 void Properties::setJvmPath(const std::wstring& value) {
-    if (!fileExists(value)) return;
+    if (!fileExists(value)) {
+        if (!value.empty()) addDebugNote(L"Passed over wexal.jvm.path, which does not exist: " + value);
+        return;
+    }
     // Lower-casing is harmless only where the file system ignores case.
     m_customJvmPath = platform::kCaseInsensitivePaths ? toLowerAscii(value) : value;
 }
 
 void Properties::setJavaHomePath(const std::wstring& value) {
-    if (fileExists(value)) m_customJavaHomePath = value;
+    if (fileExists(value)) {
+        m_customJavaHomePath = value;
+    } else if (!value.empty()) {
+        addDebugNote(L"Passed over wexal.java.home.path, which does not exist: " + value);
+    }
 }
 
 void Properties::setMinJavaVersion(const std::wstring& value) {

@@ -253,7 +253,11 @@ TEST_F(JVMLauncherTest, ReportsAVmLibraryThatDoesNotLoad) {
     const std::wstring missing = m_dir / L"missing" + kSeparator + platform::kVmLibraryName;
     m_properties.setFoundJvm(jvmAt(missing));
 
-    EXPECT_REPORT(launch(), L"Error in Java launcher. Could not load the Java VM library " + missing);
+    // Windows names its error code and text, with a hint for the missing file; Linux tells dlopen's reason.
+    const std::wstring reason = platform::kPathSeparator == L'\\'
+                                    ? L" (error 126: Module not found.)\nA library it needs is missing, typically the Visual C++ runtime of that Java."
+                                    : L": " + missing + L": cannot open shared object file: No such file or directory";
+    EXPECT_REPORT(launch(), L"Error in Java launcher. Could not load the Java VM library " + missing + reason);
 }
 
 TEST_F(JVMLauncherTest, ReportsAVmLibraryWithoutTheInvocationEntryPoint) {
