@@ -98,7 +98,7 @@ std::optional<std::wstring> releaseJavaVersion(const std::string& releaseText) {
         std::string line = releaseText.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() > prefix.size() && line.compare(0, prefix.size(), prefix) == 0 && line.back() == '"') {
+        if (line.size() > prefix.size() + 1 && line.compare(0, prefix.size(), prefix) == 0 && line.back() == '"') {
             return fromUtf8(line.substr(prefix.size(), line.size() - prefix.size() - 1));
         }
     }
