@@ -1,5 +1,5 @@
 // The choice of the Java VM: the configured VM library, the configured Java home, or the ranked
-// registry candidates.
+// installed Javas with what explains the choice.
 #include "jvm/JVMSelector.h"
 
 #include <algorithm>
@@ -19,6 +19,8 @@
 #include "util/Text.h"
 
 namespace {
+
+const wchar_t* const kChoiceFailure = L"Error while locating the most appropriate JVM.";
 
 // The VM types a configured Java home is searched for, in order, and the start of the message
 // when neither is found.
@@ -98,7 +100,7 @@ const JVM& firstOfHighest(const std::vector<JVM>& jvms) {
 JVMSelector::JVMSelector(VmChoiceSettings settings) : m_settings(std::move(settings)) {}
 
 JVM JVMSelector::getMostAppropriateJvm() const {
-    return reportFailures(L"Error while locating the most appropriate JVM.", [this] {
+    return reportFailures(kChoiceFailure, [this] {
         JvmChoice choice = choose();
         if (!choice.jvm) throw LaunchError{choice.failure};
         return *std::move(choice.jvm);
@@ -106,7 +108,7 @@ JVM JVMSelector::getMostAppropriateJvm() const {
 }
 
 JvmChoice JVMSelector::choose() const {
-    return reportFailures(L"Error while locating the most appropriate JVM.", [this] {
+    return reportFailures(kChoiceFailure, [this] {
         // A route whose setting is present decides alone: it yields a VM or reports.
         if (std::optional<JVM> jvm = getJvmFromCustomJvmPath()) return JvmChoice{std::move(jvm), {}, {}};
         if (std::optional<JVM> jvm = getJvmFromCustomJavaHomePath()) return JvmChoice{std::move(jvm), {}, {}};
@@ -162,6 +164,11 @@ std::optional<JVM> JVMSelector::getJvmFromJavaHomePathAndJvmType(const std::wstr
         for (const std::wstring& home : {javaHome, javaHome + platform::kPathSeparator + L"jre"}) {
             const std::wstring jvmPath = vmLibraryPath(runtimeVmTypesFolder(home), type);
             if (fileExists(jvmPath)) return jvmAt(jvmPath, home);
+        }
+        // A Java 8 on Linux keeps its VM types a folder deeper, one per processor.
+        for (const std::wstring& folder : vmTypesFolderChoices(javaHome, L"jre")) {
+            const std::wstring jvmPath = vmLibraryPath(folder, type);
+            if (fileExists(jvmPath)) return jvmAt(jvmPath, javaHome);
         }
         return std::nullopt;
     });

@@ -1,5 +1,6 @@
 // Chooses the Java VM to load: the configured VM library, else the configured Java home, else the
-// best of the registry's installations under the configured version bounds and preferences.
+// best of the installed Javas (registry, JAVA_HOME, install folders) under the configured version
+// bounds and preferences and the launcher's machine.
 #pragma once
 
 #include <optional>
@@ -39,7 +40,8 @@ public:
     std::optional<JVM> getJvmFromCustomJavaHomePath() const;
 
     // The VM of type `type` under `javaHome`, or else under its "jre" folder (which then becomes
-    // the candidate's Java home); nothing when neither exists.
+    // the candidate's Java home), or else where another Java generation keeps it (a Java 8 on
+    // Linux); nothing when none exists.
     std::optional<JVM> getJvmFromJavaHomePathAndJvmType(const std::wstring& javaHome, const std::wstring& type) const;
 
     // Appends the installed Javas: the registry's (the JavaSoft development kits first), then

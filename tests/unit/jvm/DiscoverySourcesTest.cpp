@@ -68,6 +68,16 @@ TEST(DiscoverySources, FindEachInstalledJavaOnceInSourceOrder) {
                                       }));
 }
 
+TEST(DiscoverySources, FindTheVmOfAConfiguredJava8Home) {
+    const TempDir dir;
+    const std::wstring jdk8 = addHome(dir, L"jdk8", "1.8.0_402", true, {L"jre/lib/amd64/server/libjvm.so"});
+    VmChoiceSettings settings;
+    settings.javaHomePath = jdk8;
+    const JVM jvm = JVMSelector(settings).getMostAppropriateJvm();
+    EXPECT_EQ(toUtf8(jvm.getJvmPath()), toUtf8(jdk8 + L"/jre/lib/amd64/server/libjvm.so"));
+    EXPECT_EQ(toUtf8(jvm.getJavaHomePath()), toUtf8(jdk8));
+}
+
 // The first bytes of a 64-bit x86 ELF library.
 std::string elf64Header() {
     std::string bytes = std::string("\x7f" "ELF\2\1", 6) + std::string(14, '\0');
