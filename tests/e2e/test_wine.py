@@ -345,5 +345,36 @@ class ModernJavaTest(WineTestCase):
             *(f"JVM candidate: {line}" for line in refusals)])
 
 
+def pe_header(machine):
+    """The first bytes of a library built for `machine` (0x014C x86, 0x8664 x64), enough for the
+    launcher to tell its bitness."""
+    header = bytearray(0x200)
+    header[0:2] = b"MZ"
+    header[0x3C:0x40] = (0x80).to_bytes(4, "little")
+    header[0x80:0x84] = b"PE\0\0"
+    header[0x84:0x86] = machine.to_bytes(2, "little")
+    return bytes(header)
+
+
+class OtherBitnessTest(WineTestCase):
+    """A Java of the other bitness only, registered in the other registry view: the launcher names
+    the launcher to use."""
+
+    def test_a_java_of_the_other_bitness_only_names_the_launcher_to_use(self):
+        other_bits = 32 if BITS == 64 else 64
+        home = self.temp / "jdk-other"
+        (home / "bin" / "server").mkdir(parents=True)
+        (home / "bin" / "server" / "jvm.dll").write_bytes(pe_header(0x014C if other_bits == 32 else 0x8664))
+        (home / "release").write_text('JAVA_VERSION="21.0.1"\n')
+        PREFIX.seed_registry([])
+        PREFIX.seed_registry([("HKEY_LOCAL_MACHINE", r"SOFTWARE\JavaSoft\JRE\21", "JavaHome", home)], view_bits=other_bits)
+        self.addCleanup(PREFIX.seed_registry, [], view_bits=other_bits)
+        run, log = self.launch(["wexal.main.class=app.Main"])
+        self.assertReported(run, "No acceptable JVMs were found.\n\n"
+                                 f"{windows_path(home)}: 21.0.1, {other_bits}-bit, JRE: a {other_bits}-bit VM for this "
+                                 f"{BITS}-bit launcher\nUse the {other_bits}-bit launcher for this Java.")
+        self.assertEqual(log, [])
+
+
 if __name__ == "__main__":
     unittest.main()

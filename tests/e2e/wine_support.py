@@ -92,12 +92,13 @@ class WinePrefix:
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.environment, check=False)
 
-    def seed_registry(self, installations):
-        """Makes the launcher's registry view hold exactly `installations` (see `registry_file`)."""
+    def seed_registry(self, installations, view_bits=None):
+        """Makes the launcher's registry view (or the view of `view_bits`) hold exactly
+        `installations` (see `registry_file`); the other view keeps its keys."""
         with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, newline="") as file:
             file.write(registry_file(installations))
         try:
-            returncode, _, stderr = _run_to_end([WINE, "reg", "import", file.name, f"/reg:{self.bits}"],
+            returncode, _, stderr = _run_to_end([WINE, "reg", "import", file.name, f"/reg:{view_bits or self.bits}"],
                                                 env=self.environment, timeout=300)
         finally:
             os.unlink(file.name)
