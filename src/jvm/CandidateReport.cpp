@@ -25,12 +25,15 @@ void addDistinct(std::vector<std::wstring>& lines, std::wstring line) {
 
 }  // namespace
 
-CandidateReport::CandidateReport(std::vector<JVM> considered, const VmMachine& launcher)
-    : m_considered(std::move(considered)), m_launcher(launcher) {
-    // The highest comparable version first; the candidates without a VM have none and stay last.
-    std::stable_sort(m_considered.begin(), m_considered.end(), [](const JVM& a, const JVM& b) {
-        return compareComparableVersions(a.getComparableVersion(), b.getComparableVersion()) > 0;
-    });
+CandidateReport::CandidateReport(std::vector<JVM> considered, const VmMachine& launcher) : m_launcher(launcher) {
+    // The highest comparable version first, equal ones in their order; the candidates without a
+    // VM have none and stay last. Inserting one by one is plenty for a few dozen candidates.
+    for (JVM& jvm : considered) {
+        const auto below = std::find_if(m_considered.begin(), m_considered.end(), [&](const JVM& ranked) {
+            return compareComparableVersions(jvm.getComparableVersion(), ranked.getComparableVersion()) > 0;
+        });
+        m_considered.insert(below, std::move(jvm));
+    }
 }
 
 std::vector<std::wstring> CandidateReport::debugLines(const std::optional<JVM>& chosen) const {

@@ -32,9 +32,10 @@ std::vector<std::wstring> subfolderNames(const std::wstring& folder, const std::
     std::vector<std::wstring> names;
     platform::listDirectory(folder, [&](const platform::DirectoryEntry& entry) {
         if (!entry.isDirectory || entry.name == L"." || entry.name == L"..") return;
-        if (startsWith(entry.name, prefix)) names.push_back(entry.name);
+        if (!startsWith(entry.name, prefix)) return;
+        // Kept in order as they come: a Linux listing has none of its own.
+        names.insert(std::upper_bound(names.begin(), names.end(), entry.name), entry.name);
     });
-    std::sort(names.begin(), names.end());
     return names;
 }
 
