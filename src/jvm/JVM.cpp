@@ -126,6 +126,13 @@ int comparePieces(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
+JVM::JVM() = default;
+JVM::JVM(const JVM& other) = default;
+JVM::JVM(JVM&& other) noexcept = default;
+JVM& JVM::operator=(const JVM& other) = default;
+JVM& JVM::operator=(JVM&& other) noexcept = default;
+JVM::~JVM() = default;
+
 void JVM::refuse(const std::wstring& reason) {
     m_acceptable = false;
     if (m_refusal.empty()) m_refusal = reason;

@@ -8,6 +8,14 @@
 
 class JVM {
 public:
+    // Member-wise copies, compiled once rather than inline at every use of the record.
+    JVM();
+    JVM(const JVM& other);
+    JVM(JVM&& other) noexcept;
+    JVM& operator=(const JVM& other);
+    JVM& operator=(JVM&& other) noexcept;
+    ~JVM();
+
     const std::wstring& getJavaBundle() const { return m_javaBundle; }
     void setJavaBundle(const std::wstring& bundle) { m_javaBundle = bundle; }
     const std::wstring& getBinJvmDir() const { return m_binJvmDir; }
