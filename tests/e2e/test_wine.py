@@ -33,8 +33,13 @@ JDK = "Java Development Kit"
 MAIN_SIGNATURE = "([Ljava/lang/String;)V"
 
 
+OTHER_BITS = 32 if BITS == 64 else 64
+
+
 def setUpModule():
     PREFIX.start()
+    # No Java of an earlier, interrupted run in the other view.
+    PREFIX.delete_java_keys(OTHER_BITS)
 
 
 def tearDownModule():
@@ -361,14 +366,14 @@ class OtherBitnessTest(WineTestCase):
     the launcher to use."""
 
     def test_a_java_of_the_other_bitness_only_names_the_launcher_to_use(self):
-        other_bits = 32 if BITS == 64 else 64
+        other_bits = OTHER_BITS
         home = self.temp / "jdk-other"
         (home / "bin" / "server").mkdir(parents=True)
         (home / "bin" / "server" / "jvm.dll").write_bytes(pe_header(0x014C if other_bits == 32 else 0x8664))
         (home / "release").write_text('JAVA_VERSION="21.0.1"\n')
         PREFIX.seed_registry([])
         PREFIX.seed_registry([("HKEY_LOCAL_MACHINE", r"SOFTWARE\JavaSoft\JRE\21", "JavaHome", home)], view_bits=other_bits)
-        self.addCleanup(PREFIX.seed_registry, [], view_bits=other_bits)
+        self.addCleanup(PREFIX.delete_java_keys, other_bits)
         run, log = self.launch(["wexal.main.class=app.Main"])
         self.assertReported(run, "No acceptable JVMs were found.\n\n"
                                  f"{windows_path(home)}: 21.0.1, {other_bits}-bit, JRE: a {other_bits}-bit VM for this "

@@ -105,6 +105,12 @@ class WinePrefix:
         if returncode != 0:
             raise RuntimeError(f"wine reg import failed: {stderr}")
 
+    def delete_java_keys(self, view_bits):
+        """Removes HKLM\\SOFTWARE\\JavaSoft from the view of `view_bits` (a .reg file imported into
+        the other view adds keys there but does not remove them)."""
+        _run_to_end([WINE, "reg", "delete", r"HKLM\SOFTWARE\JavaSoft", "/f", f"/reg:{view_bits}"],
+                    env=self.environment, timeout=300)
+
     def program_files(self):
         """The Unix path of the prefix's %ProgramFiles% folder."""
         return self.path / "drive_c" / "Program Files"
