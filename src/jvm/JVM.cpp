@@ -84,17 +84,11 @@ int compareText(const std::wstring& a, const std::wstring& b) {
     return unitsA < unitsB ? -1 : unitsB < unitsA ? 1 : 0;
 }
 
-// The pieces of a comparable version, each with the "." that ends it; a rest without one too.
-std::vector<std::wstring> comparablePieces(const std::wstring& comparable) {
-    std::vector<std::wstring> pieces;
-    std::size_t start = 0;
-    while (start < comparable.size()) {
-        const std::size_t dot = comparable.find(L'.', start);
-        const std::size_t end = dot == std::wstring::npos ? comparable.size() : dot + 1;
-        pieces.push_back(comparable.substr(start, end - start));
-        start = end;
-    }
-    return pieces;
+// The piece of a comparable version that starts at `start`: up to and including the next ".",
+// or the rest when none follows.
+std::wstring pieceAt(const std::wstring& comparable, std::size_t start) {
+    const std::size_t dot = comparable.find(L'.', start);
+    return comparable.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot + 1 - start);
 }
 
 // Digits compare as numbers: without leading zeros, the longer is the greater.
@@ -205,12 +199,19 @@ std::wstring getComparableVersion(const std::wstring& version) {
 }
 
 int compareComparableVersions(const std::wstring& a, const std::wstring& b) {
-    const std::vector<std::wstring> piecesA = comparablePieces(a);
-    const std::vector<std::wstring> piecesB = comparablePieces(b);
-    for (std::size_t i = 0; i < piecesA.size() && i < piecesB.size(); ++i) {
-        if (const int order = comparePieces(piecesA[i], piecesB[i])) return order;
+    std::size_t startA = 0;
+    std::size_t startB = 0;
+    while (startA < a.size() && startB < b.size()) {
+        const std::wstring pieceA = pieceAt(a, startA);
+        const std::wstring pieceB = pieceAt(b, startB);
+        if (const int order = comparePieces(pieceA, pieceB)) return order;
+        startA += pieceA.size();
+        startB += pieceB.size();
     }
-    return piecesA.size() < piecesB.size() ? -1 : piecesA.size() > piecesB.size() ? 1 : 0;
+    // Every piece matched: the one with pieces left over is the higher.
+    const bool moreA = startA < a.size();
+    const bool moreB = startB < b.size();
+    return moreA == moreB ? 0 : moreA ? 1 : -1;
 }
 
 bool isLowerComparable(const std::wstring& a, const std::wstring& b) {
