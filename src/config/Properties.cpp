@@ -82,14 +82,21 @@ void Properties::setBinJvmDir(const std::wstring& value) {
 // have no separator doubled.
 void Properties::setJvmPath(const std::wstring& value) {
     const std::wstring path = withoutTrailingSeparators(value);
-    if (!fileExists(path)) return;
+    if (!fileExists(path)) {
+        if (!value.empty()) addDebugNote(L"Passed over wexal.jvm.path, which does not exist: " + value);
+        return;
+    }
     // Lower-casing is harmless only where the file system ignores case.
     m_customJvmPath = platform::kCaseInsensitivePaths ? toLowerAscii(path) : path;
 }
 
 void Properties::setJavaHomePath(const std::wstring& value) {
     const std::wstring path = withoutTrailingSeparators(value);
-    if (fileExists(path)) m_customJavaHomePath = path;
+    if (fileExists(path)) {
+        m_customJavaHomePath = path;
+    } else if (!value.empty()) {
+        addDebugNote(L"Passed over wexal.java.home.path, which does not exist: " + value);
+    }
 }
 
 void Properties::setMinJavaVersion(const std::wstring& value) {

@@ -37,7 +37,8 @@ public:
     void setJavaBundle(const std::wstring& value);
     void setBinJvmDir(const std::wstring& value);
     // Keep the path, without its final separators, only when it exists (the VM library path
-    // lower-cased where paths ignore case); otherwise the earlier value stays.
+    // lower-cased where paths ignore case); otherwise the earlier value stays and a debug note says
+    // that the path was passed over.
     void setJvmPath(const std::wstring& value);
     void setJavaHomePath(const std::wstring& value);
     void setMinJavaVersion(const std::wstring& value);
@@ -58,6 +59,8 @@ public:
     void setErrorDefaultText(const std::wstring& value);
     void setErrorShowDetail(const std::wstring& value);  // toBool of the value
     void setFoundJvm(std::shared_ptr<const JVM> jvm);
+    // Appends a line for the debug file, written after the chosen VM and the settings.
+    void addDebugNote(const std::wstring& line) { m_debugNotes.push_back(line); }
 
     // Heap sizing: percentages of physical memory and limits in kilobytes, read as in HeapSizing.h.
     void setMemoryCheckLimits(const std::wstring& value);
@@ -112,6 +115,7 @@ public:
     bool isTrapConsoleCtrl() const;
     bool isMemoryCheckLimits() const { return m_memoryCheckLimits; }
     const std::wstring& getDebugFile() const { return m_debugFile; }
+    const std::vector<std::wstring>& getDebugNotes() const { return m_debugNotes; }
     const std::wstring& getWorkingDir() const { return m_workingDir; }
     const std::wstring& getSplash() const { return m_splashFile; }
     const std::wstring& getServiceName() const { return m_serviceName; }
@@ -145,6 +149,7 @@ private:
     std::wstring m_jarsInClasspath;
     std::shared_ptr<const JVM> m_foundJvm;  // shared by every copy; lives until the process ends
     std::wstring m_debugFile;
+    std::vector<std::wstring> m_debugNotes;
     std::wstring m_libraryPath;
     std::wstring m_workingDir;
     std::wstring m_callerDir;

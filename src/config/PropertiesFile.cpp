@@ -70,7 +70,8 @@ const DirectoryKey kDirectoryKeys[] = {
 
 const wchar_t kMainArgumentKey[] = L"wexal.main.argument";
 
-// Applies the key `name`; a name that is no key is ignored.
+// Applies the key `name`; a name that is no key is ignored, with a debug note when it looks like
+// a misspelt one of the launcher's.
 void applyKey(Properties& properties, const std::wstring& name, const std::wstring& value, PropertyFileEntry& entry) {
     if (name == kMainArgumentKey) {
         entry.setValue(value);
@@ -89,6 +90,7 @@ void applyKey(Properties& properties, const std::wstring& name, const std::wstri
             return;
         }
     }
+    if (startsWith(name, L"wexal.")) properties.addDebugNote(L"Unknown key ignored: " + name);
 }
 
 // The passes in which entries are applied, in their order; the JVM choice runs between
@@ -102,9 +104,19 @@ Pass passOf(const std::wstring& rawText, const PropertiesCustom& custom, const P
     return launcher ? Pass::LauncherPlain : Pass::OtherPlain;
 }
 
+// The candidates' lines join the debug notes; when no VM is acceptable no launch will write
+// them, so they are written here before the failure is reported.
 void chooseJvm(Properties& properties) {
-    const JVMSelector selector(properties.getVmChoiceSettings());
-    properties.setFoundJvm(std::make_shared<const JVM>(selector.getMostAppropriateJvm()));
+    JvmChoice choice = JVMSelector(properties.getVmChoiceSettings()).choose();
+    for (const std::wstring& line : choice.candidateLines) properties.addDebugNote(line);
+    if (choice.jvm) {
+        properties.setFoundJvm(std::make_shared<const JVM>(*std::move(choice.jvm)));
+        return;
+    }
+    if (!properties.getDebugFile().empty()) {
+        for (const std::wstring& line : properties.getDebugNotes()) platform::appendLineToFile(properties.getDebugFile(), line);
+    }
+    throw LaunchError{choice.failure};
 }
 
 std::wstring configurationFileNameFor(const std::wstring& exePath) {

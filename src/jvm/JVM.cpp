@@ -2,6 +2,7 @@
 // version that orders candidates.
 #include "jvm/JVM.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -76,7 +77,60 @@ std::vector<std::wstring> versionComponents(const std::wstring& version) {
     return components;
 }
 
+// UTF-16 code units compare as unsigned 16-bit values whatever the width of wchar_t.
+int compareText(const std::wstring& a, const std::wstring& b) {
+    const std::u16string unitsA = toUtf16(a);
+    const std::u16string unitsB = toUtf16(b);
+    return unitsA < unitsB ? -1 : unitsB < unitsA ? 1 : 0;
+}
+
+// The piece of a comparable version that starts at `start`: up to and including the next ".",
+// or the rest when none follows.
+std::wstring pieceAt(const std::wstring& comparable, std::size_t start) {
+    const std::size_t dot = comparable.find(L'.', start);
+    return comparable.substr(start, dot == std::wstring::npos ? std::wstring::npos : dot + 1 - start);
+}
+
+// Digits compare as numbers: without leading zeros, the longer is the greater.
+int compareNumbers(std::wstring a, std::wstring b) {
+    a.erase(0, std::min(a.find_first_not_of(L'0'), a.size()));
+    b.erase(0, std::min(b.find_first_not_of(L'0'), b.size()));
+    if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+    return a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
+}
+
+// What follows a piece's number: its text without the closing "." and any "+build" part.
+std::wstring pieceSuffix(const std::wstring& piece, std::size_t digits) {
+    std::wstring suffix = piece.substr(digits);
+    if (!suffix.empty() && suffix.back() == L'.') suffix.pop_back();
+    return suffix.substr(0, suffix.find(L'+'));
+}
+
+int comparePieces(const std::wstring& a, const std::wstring& b) {
+    const std::size_t digitsA = std::min(a.find_first_not_of(L"0123456789"), a.size());
+    const std::size_t digitsB = std::min(b.find_first_not_of(L"0123456789"), b.size());
+    if (digitsA == 0 || digitsB == 0) return compareText(a, b);
+    if (const int order = compareNumbers(a.substr(0, digitsA), b.substr(0, digitsB))) return order;
+    const std::wstring suffixA = pieceSuffix(a, digitsA);
+    const std::wstring suffixB = pieceSuffix(b, digitsB);
+    // A pre-release ("-ea", "-beta", "-rc") comes before the release it leads to.
+    if (suffixA.empty() != suffixB.empty()) return suffixA.empty() ? 1 : -1;
+    return compareText(suffixA, suffixB);
+}
+
 }  // namespace
+
+JVM::JVM() = default;
+JVM::JVM(const JVM& other) = default;
+JVM::JVM(JVM&& other) noexcept = default;
+JVM& JVM::operator=(const JVM& other) = default;
+JVM& JVM::operator=(JVM&& other) noexcept = default;
+JVM::~JVM() = default;
+
+void JVM::refuse(const std::wstring& reason) {
+    m_acceptable = false;
+    if (m_refusal.empty()) m_refusal = reason;
+}
 
 std::wstring JVM::getJrePath() {
     return reportFailures(L"Error while getting the JRE path.", [this] {
@@ -144,7 +198,22 @@ std::wstring getComparableVersion(const std::wstring& version) {
     });
 }
 
+int compareComparableVersions(const std::wstring& a, const std::wstring& b) {
+    std::size_t startA = 0;
+    std::size_t startB = 0;
+    while (startA < a.size() && startB < b.size()) {
+        const std::wstring pieceA = pieceAt(a, startA);
+        const std::wstring pieceB = pieceAt(b, startB);
+        if (const int order = comparePieces(pieceA, pieceB)) return order;
+        startA += pieceA.size();
+        startB += pieceB.size();
+    }
+    // Every piece matched: the one with pieces left over is the higher.
+    const bool moreA = startA < a.size();
+    const bool moreB = startB < b.size();
+    return moreA == moreB ? 0 : moreA ? 1 : -1;
+}
+
 bool isLowerComparable(const std::wstring& a, const std::wstring& b) {
-    // UTF-16 code units compare as unsigned 16-bit values whatever the width of wchar_t.
-    return toUtf16(a) < toUtf16(b);
+    return compareComparableVersions(a, b) < 0;
 }

@@ -1,5 +1,5 @@
 // The choice of the Java VM: the configured VM library, the configured Java home, or the ranked
-// registry candidates.
+// installed Javas with what explains the choice.
 #include "jvm/JVMSelector.h"
 
 #include <algorithm>
@@ -7,13 +7,20 @@
 #include <iterator>
 #include <utility>
 
+#include "jvm/CandidateReport.h"
+#include "jvm/EnvironmentJava.h"
+#include "jvm/InstallFolders.h"
+#include "jvm/RegistryLayouts.h"
 #include "jvm/VmLayout.h"
-#include "jvm/WindowsRegistry.h"
+#include "platform/Files.h"
 #include "platform/PathConventions.h"
 #include "report/ErrorReport.h"
 #include "util/Files.h"
+#include "util/Text.h"
 
 namespace {
+
+const wchar_t* const kChoiceFailure = L"Error while locating the most appropriate JVM.";
 
 // The VM types a configured Java home is searched for, in order, and the start of the message
 // when neither is found.
@@ -36,10 +43,47 @@ JVM jvmAt(const std::wstring& jvmPath, const std::wstring& javaHome) {
     return jvm;
 }
 
-// Makes `jvm` stand for its VM of type `type`.
-void typeAs(JVM& jvm, const std::wstring& type) {
+// Makes `jvm` stand for its VM of type `type` in the VM types folder `folder`.
+void typeAs(JVM& jvm, const std::wstring& folder, const std::wstring& type) {
+    jvm.setJrePath(folder);
     jvm.setBinJvmDir(type);
     jvm.setJvmPath(jvm.getJvmDllPath(type));
+    jvm.setVmMachine(machineOfLibrary(jvm.getJvmPath()));
+}
+
+// Takes the version and the kind from the installation's own files where they tell.
+void applyInstallationFacts(JVM& jvm) {
+    const std::wstring& javaHome = jvm.getJavaHomePath();
+    if (std::optional<std::wstring> version = installedJavaVersion(javaHome)) jvm.setVersion(*version);
+    if (hasJavaCompiler(javaHome)) {
+        jvm.setJavaBundle(L"sdk");
+    } else if (jvm.getJavaBundle().empty()) {
+        jvm.setJavaBundle(L"jre");
+    }
+}
+
+// What tells two VM libraries apart: the identity of the folder that holds one (so that a link,
+// a differently written path or a trailing separator name the same VM), else its path.
+std::wstring vmIdentity(const JVM& jvm) {
+    const std::wstring& path = jvm.getJvmPath();
+    const std::wstring folder = path.substr(0, path.rfind(platform::kPathSeparator) + 1);
+    if (const std::optional<platform::FileIdentity> identity = platform::directoryIdentity(folder)) {
+        return toDecimal(identity->volume) + L":" + toDecimal(identity->index) + L":" + jvm.getBinJvmDir();
+    }
+    return platform::kCaseInsensitivePaths ? toLowerAscii(path) : path;
+}
+
+// Keeps the first candidate of each VM library.
+void dropDuplicateVms(std::vector<JVM>& jvms) {
+    std::vector<std::wstring> seen;
+    std::vector<JVM> unique;
+    for (JVM& jvm : jvms) {
+        std::wstring identity = vmIdentity(jvm);
+        if (std::find(seen.begin(), seen.end(), identity) != seen.end()) continue;
+        seen.push_back(std::move(identity));
+        unique.push_back(std::move(jvm));
+    }
+    jvms = std::move(unique);
 }
 
 // The first of the candidates with the greatest comparable version.
@@ -56,22 +100,38 @@ const JVM& firstOfHighest(const std::vector<JVM>& jvms) {
 JVMSelector::JVMSelector(VmChoiceSettings settings) : m_settings(std::move(settings)) {}
 
 JVM JVMSelector::getMostAppropriateJvm() const {
-    return reportFailures(L"Error while locating the most appropriate JVM.", [this] {
-        // A route whose setting is present decides alone: it yields a VM or reports.
-        if (std::optional<JVM> jvm = getJvmFromCustomJvmPath()) return *std::move(jvm);
-        if (std::optional<JVM> jvm = getJvmFromCustomJavaHomePath()) return *std::move(jvm);
-        return getJvmFromRegistry();
+    return reportFailures(kChoiceFailure, [this] {
+        JvmChoice choice = choose();
+        if (!choice.jvm) throw LaunchError{choice.failure};
+        return *std::move(choice.jvm);
     });
 }
 
-JVM JVMSelector::getJvmFromRegistry() const {
+JvmChoice JVMSelector::choose() const {
+    return reportFailures(kChoiceFailure, [this] {
+        // A route whose setting is present decides alone: it yields a VM or reports.
+        if (std::optional<JVM> jvm = getJvmFromCustomJvmPath()) return JvmChoice{std::move(jvm), {}, {}};
+        if (std::optional<JVM> jvm = getJvmFromCustomJavaHomePath()) return JvmChoice{std::move(jvm), {}, {}};
+        return chooseInstalledJvm();
+    });
+}
+
+JvmChoice JVMSelector::chooseInstalledJvm() const {
     std::vector<JVM> jvms;
+    std::vector<JVM> withoutVm;
     locateJvms(jvms);
-    separateClientAndServerJvms(jvms);
+    separateClientAndServerJvms(jvms, &withoutVm);
     determineJvmVersions(jvms);
+    std::vector<JVM> considered = jvms;
     removeUnacceptableJvms(jvms);
-    if (jvms.empty()) throw LaunchError{L"No acceptable JVMs were found."};
-    return firstOfHighest(jvms);
+    JvmChoice choice;
+    if (!jvms.empty()) choice.jvm = firstOfHighest(jvms);
+    for (JVM& jvm : withoutVm) jvm.refuse(L"VM library missing");
+    considered.insert(considered.end(), withoutVm.begin(), withoutVm.end());
+    const CandidateReport report(std::move(considered), m_settings.machine);
+    choice.candidateLines = report.debugLines(choice.jvm);
+    if (!choice.jvm) choice.failure = L"No acceptable JVMs were found." + report.refusalDetail();
+    return choice;
 }
 
 std::optional<JVM> JVMSelector::getJvmFromCustomJvmPath() const {
@@ -105,39 +165,45 @@ std::optional<JVM> JVMSelector::getJvmFromJavaHomePathAndJvmType(const std::wstr
             const std::wstring jvmPath = vmLibraryPath(runtimeVmTypesFolder(home), type);
             if (fileExists(jvmPath)) return jvmAt(jvmPath, home);
         }
+        // A Java 8 on Linux keeps its VM types a folder deeper, one per processor.
+        for (const std::wstring& folder : vmTypesFolderChoices(javaHome, L"jre")) {
+            const std::wstring jvmPath = vmLibraryPath(folder, type);
+            if (fileExists(jvmPath)) return jvmAt(jvmPath, javaHome);
+        }
         return std::nullopt;
     });
 }
 
 void JVMSelector::locateJvms(std::vector<JVM>& jvms) const {
     reportFailures(L"Error while locating JVMs.", [&] {
-        const WindowsRegistry registry;
-        registry.addSdkJvms(jvms, L"SOFTWARE\\JavaSoft\\Java Development Kit");
-        registry.addJreJvms(jvms, L"SOFTWARE\\JavaSoft\\Java Runtime Environment");
+        addRegistryJvms(jvms);
+        addJavaHomeVariableJvm(jvms);
+        addInstallFolderJvms(jvms);
+        for (JVM& jvm : jvms) applyInstallationFacts(jvm);
     });
 }
 
-void JVMSelector::separateClientAndServerJvms(std::vector<JVM>& jvms) const {
+void JVMSelector::separateClientAndServerJvms(std::vector<JVM>& jvms, std::vector<JVM>* withoutVm) const {
     reportFailures(L"Error while separating out the different JVMs (client or server).", [&] {
         std::vector<JVM> serverCopies;
         for (std::size_t i = jvms.size(); i-- > 0;) {
             JVM& jvm = jvms[i];
-            const bool hasClient = jvm.jvmDllExists(L"client");
-            const bool hasServer = jvm.jvmDllExists(L"server");
-            if (hasClient && hasServer) {
+            const std::optional<std::wstring> folder = findVmTypesFolder(jvm.getJavaHomePath(), jvm.getJavaBundle());
+            if (!folder) {
+                if (withoutVm) withoutVm->insert(withoutVm->begin(), std::move(jvm));
+                jvms.erase(jvms.begin() + static_cast<std::ptrdiff_t>(i));
+                continue;
+            }
+            const bool hasClient = fileExists(vmLibraryPath(*folder, L"client"));
+            if (hasClient && fileExists(vmLibraryPath(*folder, L"server"))) {
                 JVM server = jvm.cloneForOtherJvmType();
-                typeAs(server, L"server");
+                typeAs(server, *folder, L"server");
                 serverCopies.push_back(std::move(server));
             }
-            if (hasClient) {
-                typeAs(jvm, L"client");
-            } else if (hasServer) {
-                typeAs(jvm, L"server");
-            } else {
-                jvms.erase(jvms.begin() + static_cast<std::ptrdiff_t>(i));
-            }
+            typeAs(jvm, *folder, hasClient ? L"client" : L"server");
         }
         jvms.insert(jvms.end(), std::make_move_iterator(serverCopies.begin()), std::make_move_iterator(serverCopies.end()));
+        dropDuplicateVms(jvms);
     });
 }
 
@@ -147,9 +213,14 @@ void JVMSelector::determineJvmVersions(std::vector<JVM>& jvms) const {
         const std::wstring& bundle = m_settings.javaBundle;
         const std::wstring& binJvmDir = m_settings.binJvmDir;
         for (JVM& jvm : jvms) {
+            if (const std::optional<std::wstring> reason = machineRefusal(jvm.getVmMachine(), m_settings.machine)) {
+                jvm.refuse(*reason);
+            }
             // The maximum is not tested when the minimum already fails.
-            if (!m_settings.meetsMinJavaVersion(jvm.getVersion()) || !m_settings.meetsMaxJavaVersion(jvm.getVersion())) {
-                jvm.setAcceptable(false);
+            if (!m_settings.meetsMinJavaVersion(jvm.getVersion())) {
+                jvm.refuse(L"below the minimum version " + m_settings.minJavaVersion);
+            } else if (!m_settings.meetsMaxJavaVersion(jvm.getVersion())) {
+                jvm.refuse(L"above the maximum version " + m_settings.maxJavaVersion);
             }
             jvm.setComparableVersion(getComparableVersion(jvm.getVersion()));
             if (bundlePartFirst) {
@@ -159,8 +230,24 @@ void JVMSelector::determineJvmVersions(std::vector<JVM>& jvms) const {
                 jvm.adjustComparableVersionByBinJvmDir(binJvmDir);
                 jvm.adjustComparableVersionByBundle(bundle);
             }
+            explainRefusal(jvm);
         }
     });
+}
+
+// The rank parts make a candidate unacceptable without saying why: a "require_" setting asks
+// for the other bundle or VM type.
+void JVMSelector::explainRefusal(JVM& jvm) const {
+    if (jvm.isAcceptable() || !jvm.getRefusal().empty()) return;
+    if (m_settings.javaBundle == L"require_sdk" && jvm.getJavaBundle() == L"jre") {
+        jvm.refuse(L"a runtime where a development kit is required");
+    } else if (m_settings.javaBundle == L"require_jre" && jvm.getJavaBundle() == L"sdk") {
+        jvm.refuse(L"a development kit where a runtime is required");
+    } else if (m_settings.binJvmDir == L"require_server") {
+        jvm.refuse(L"a client VM where a server VM is required");
+    } else {
+        jvm.refuse(L"a server VM where a client VM is required");
+    }
 }
 
 // The stronger preference's rank part comes first, and at equal strength the bundle's.

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "jvm/InstallationFacts.h"
+
 struct VmChoiceSettings {
     std::wstring javaHomePath;    // a configured Java home that exists; empty when none
     std::wstring jvmPath;         // a configured VM library that exists; empty when none
@@ -11,6 +13,7 @@ struct VmChoiceSettings {
     std::wstring javaBundle;      // the bundle word, e.g. "prefer_jre", "require_sdk"
     std::wstring minJavaVersion;  // the inclusive bounds of the version; empty when unbounded
     std::wstring maxJavaVersion;
+    VmMachine machine = launcherMachine();  // the machine whose VM libraries the launcher can load
 
     // True for "require_client" and "require_server".
     bool isBinJvmDirRequired() const;

@@ -2,6 +2,7 @@
 #include "jvm/VmLayout.h"
 
 #include "platform/PathConventions.h"
+#include "util/Files.h"
 
 namespace {
 
@@ -19,6 +20,27 @@ std::wstring runtimeVmTypesFolder(const std::wstring& javaHome) {
 
 std::wstring sdkVmTypesFolder(const std::wstring& javaHome) {
     return runtimeVmTypesFolder(javaHome + folderStep(platform::kSdkRuntimeFolder));
+}
+
+std::vector<std::wstring> vmTypesFolderChoices(const std::wstring& javaHome, const std::wstring& bundle) {
+    const std::wstring named = bundle == L"sdk" ? sdkVmTypesFolder(javaHome) : runtimeVmTypesFolder(javaHome);
+    std::vector<std::wstring> folders{named};
+    for (const wchar_t* const* folder = platform::kOtherVmTypesFolders; *folder; ++folder) {
+        std::wstring path = javaHome + platform::kPathSeparator + *folder + platform::kPathSeparator;
+        if (path != named) folders.push_back(std::move(path));
+    }
+    return folders;
+}
+
+std::optional<std::wstring> findVmTypesFolder(const std::wstring& javaHome, const std::wstring& bundle) {
+    for (std::wstring& folder : vmTypesFolderChoices(javaHome, bundle)) {
+        if (fileExists(vmLibraryPath(folder, L"client")) || fileExists(vmLibraryPath(folder, L"server"))) return folder;
+    }
+    return std::nullopt;
+}
+
+bool looksLikeJavaHome(const std::wstring& folder) {
+    return fileExists(folder + platform::kPathSeparator + L"release") || findVmTypesFolder(folder, L"sdk");
 }
 
 std::wstring vmLibraryPath(const std::wstring& vmTypesFolder, const std::wstring& type) {

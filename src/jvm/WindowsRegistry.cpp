@@ -1,10 +1,9 @@
-// Candidates from the registry's JavaSoft keys.
+// Candidates from the registry's keys of installed Javas.
 #include "jvm/WindowsRegistry.h"
 
 #include <cstdint>
 #include <optional>
 
-#include "platform/Registry.h"
 #include "report/ErrorReport.h"
 
 namespace {
@@ -14,27 +13,29 @@ const wchar_t* const kRegistryFailure = L"Error getting JVM paths from registry.
 }  // namespace
 
 void WindowsRegistry::addSdkJvms(std::vector<JVM>& jvms, const std::wstring& keyPath) const {
-    addJvms(jvms, keyPath, L"sdk");
+    addLayoutJvms(jvms, RegistryLayout{keyPath.c_str(), L"", L"JavaHome", L"sdk"});
 }
 
 void WindowsRegistry::addJreJvms(std::vector<JVM>& jvms, const std::wstring& keyPath) const {
-    addJvms(jvms, keyPath, L"jre");
+    addLayoutJvms(jvms, RegistryLayout{keyPath.c_str(), L"", L"JavaHome", L"jre"});
 }
 
-void WindowsRegistry::addJvms(std::vector<JVM>& jvms, const std::wstring& keyPath, const wchar_t* bundle) const {
+void WindowsRegistry::addLayoutJvms(std::vector<JVM>& jvms, const RegistryLayout& layout) const {
     reportFailures(kRegistryFailure, [&] {
-        const std::optional<platform::RegistryKey> key = platform::RegistryKey::open(keyPath);
+        const std::wstring keyPath = layout.key;
+        const std::optional<platform::RegistryKey> key = platform::RegistryKey::open(m_root, m_view, keyPath);
         if (!key) return;
+        // Key paths use the registry's own separator, whatever the platform.
+        const std::wstring subPath = *layout.subPath ? L"\\" + std::wstring(layout.subPath) : L"";
         // The enumeration ends at the first index the registry does not answer.
         for (std::uint32_t index = 0;; ++index) {
             const std::optional<std::wstring> version = key->subkeyName(index);
             if (!version) return;
             if (version->empty()) continue;
-            // Key paths use the registry's own separator, whatever the platform.
-            const std::wstring javaHome = getStringValue(keyPath + L"\\" + *version, L"JavaHome");
+            const std::wstring javaHome = getStringValue(keyPath + L"\\" + *version + subPath, layout.valueName);
             if (javaHome.empty()) continue;
             JVM jvm;
-            jvm.setJavaBundle(bundle);
+            jvm.setJavaBundle(layout.bundle);
             jvm.setJavaHomePath(javaHome);
             jvm.setVersion(*version);
             jvms.push_back(std::move(jvm));
@@ -44,7 +45,7 @@ void WindowsRegistry::addJvms(std::vector<JVM>& jvms, const std::wstring& keyPat
 
 std::wstring WindowsRegistry::getStringValue(const std::wstring& keyPath, const std::wstring& valueName) const {
     return reportFailures(kRegistryFailure, [&]() -> std::wstring {
-        const std::optional<platform::RegistryKey> key = platform::RegistryKey::open(keyPath);
+        const std::optional<platform::RegistryKey> key = platform::RegistryKey::open(m_root, m_view, keyPath);
         if (!key) return {};
         return key->stringValue(valueName).value_or(std::wstring());
     });

@@ -5,22 +5,39 @@
 #include <vector>
 
 #include "jvm/JVM.h"
+#include "platform/Registry.h"
+
+// Where one installer records its Javas: a key with one subkey per installation.
+struct RegistryLayout {
+    const wchar_t* key;        // the key below the root
+    const wchar_t* subPath;    // below an installation's subkey, the key holding the value; "" for the subkey
+    const wchar_t* valueName;  // the value holding the Java home
+    const wchar_t* bundle;     // "sdk" or "jre"; "" when only the installation tells
+};
 
 class WindowsRegistry {
 public:
+    // A reader of HKEY_LOCAL_MACHINE in the program's own view.
+    WindowsRegistry() = default;
+    // A reader of `root` in `view`.
+    WindowsRegistry(platform::RegistryRoot root, platform::RegistryView view) : m_root(root), m_view(view) {}
     virtual ~WindowsRegistry() = default;
 
-    // Appends one candidate ("sdk" or "jre") for every subkey of `keyPath` below HKEY_LOCAL_MACHINE
-    // whose "JavaHome" value is not empty: the subkey name is its version, the value its Java home.
-    // A key that cannot be opened adds nothing. Reports "Error getting JVM paths from registry."
-    // on any failure.
+    // Appends one candidate ("sdk" or "jre") for every subkey of `keyPath` whose "JavaHome" value
+    // is not empty: the subkey name is its version, the value its Java home. A key that cannot be
+    // opened adds nothing. Reports "Error getting JVM paths from registry." on any failure.
     void addSdkJvms(std::vector<JVM>& jvms, const std::wstring& keyPath) const;
     void addJreJvms(std::vector<JVM>& jvms, const std::wstring& keyPath) const;
 
-    // The text of the value `valueName` of the key `keyPath` below HKEY_LOCAL_MACHINE; empty when
+    // Appends one candidate for every installation recorded in `layout` whose value is not empty,
+    // the same way.
+    void addLayoutJvms(std::vector<JVM>& jvms, const RegistryLayout& layout) const;
+
+    // The text of the value `valueName` of the key `keyPath` below this reader's root; empty when
     // the key or the value cannot be read or the value is longer than 259 characters.
     std::wstring getStringValue(const std::wstring& keyPath, const std::wstring& valueName) const;
 
 private:
-    void addJvms(std::vector<JVM>& jvms, const std::wstring& keyPath, const wchar_t* bundle) const;
+    platform::RegistryRoot m_root = platform::RegistryRoot::LocalMachine;
+    platform::RegistryView m_view = platform::RegistryView::Own;
 };

@@ -147,7 +147,7 @@ void JVMLauncher::runLaunchSteps() {
     // Kept while the heap limits measure the address space, so that its mapping counts too.
     std::optional<platform::PlaceholderWindow> placeholderWindow;
     if (m_properties.isMemoryCheckLimits()) placeholderWindow.emplace();
-    loadVmRuntimeLibrary(m_properties.getFoundJvm()->getJavaHomePath());
+    loadVmRuntimeLibrary(vmRuntimeHome(m_properties.getFoundJvm()->getJavaHomePath(), m_properties.getFoundJvm()->getJvmPath()));
     const VmLibrary vmLibrary = loadVmLibraryAndShowSplashScreen();
     m_properties.computeMemoryOptions();
     createJavaVm(vmLibrary);
@@ -171,6 +171,7 @@ void JVMLauncher::writeDebugLines() {
     if (debugFile.empty()) return;
     appendDebugLine(debugFile, L"The chosen JVM: " + m_properties.getFoundJvm()->toString());
     appendDebugLine(debugFile, L"The properties chosen: " + m_properties.toString());
+    for (const std::wstring& note : m_properties.getDebugNotes()) appendDebugLine(debugFile, note);
 }
 
 VmLibrary JVMLauncher::loadVmLibraryAndShowSplashScreen() {

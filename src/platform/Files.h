@@ -2,6 +2,7 @@
 // the current directory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -42,6 +43,10 @@ std::optional<FileIdentity> directoryIdentity(const std::wstring& directory);
 // The whole content of a file as bytes, unchanged. Empty when the file cannot be opened or read
 // (missing, a folder, access denied).
 std::optional<std::string> readFileBytes(const std::wstring& path);
+
+// At most `maxBytes` bytes from the start of a file, read with one call (fewer when the file is
+// shorter). Empty when the file cannot be opened or read.
+std::optional<std::string> readFileHead(const std::wstring& path, std::size_t maxBytes);
 
 // Appends `text` and the system's line end (CR LF on Windows) to a file that others may read and
 // write meanwhile, creating it when missing. Characters the file's single-byte encoding cannot

@@ -31,6 +31,14 @@ extern const wchar_t* const kVmTypesFolder;
 // Linux, where a development kit keeps its VM types where a runtime does.
 extern const wchar_t* const kSdkRuntimeFolder;
 
+// Folders below a Java home, after the one the home's kind names, that may hold the VM types: a
+// Java 9+ development kit's "bin" on Windows; on Linux the "lib/<arch>" of a Java 8 runtime and
+// the "jre/lib/<arch>" of a Java 8 development kit. The list ends with a null entry.
+extern const wchar_t* const kOtherVmTypesFolders[];
+
+// File name of the Java compiler inside a home's "bin" folder: a development kit has one.
+extern const wchar_t* const kJavacName;
+
 // File name of the VM library inside a VM type folder ("jvm.dll", "libjvm.so").
 extern const wchar_t* const kVmLibraryName;
 
@@ -44,5 +52,23 @@ extern const bool kSplashLibraryNeedsVmLibrary;
 // The VM's C runtime libraries, tried in order inside the VM types folder until one loads; the
 // list ends with a null entry. Empty on Linux, where the VM brings none of its own.
 extern const wchar_t* const kVmRuntimeLibraryNames[];
+
+// The C and C++ runtime libraries that a modern VM imports, all loaded from the VM types folder
+// where present, C runtime first; the list ends with a null entry. Empty on Linux.
+extern const wchar_t* const kVmSupportLibraryNames[];
+
+// A folder where installers and archives put Java homes: each subfolder whose name starts with
+// `namePrefix` of the environment variable `variable`'s value (none: the root) joined with `path`.
+struct JavaInstallFolder {
+    const wchar_t* variable;
+    const wchar_t* path;
+    const wchar_t* namePrefix;
+};
+
+// The install folders, searched in order; the list ends with an entry whose `path` is null.
+extern const JavaInstallFolder kJavaInstallFolders[];
+
+// The places the search for installed Javas reads, for a message that names them.
+extern const wchar_t* const kJavaSearchPlaces;
 
 }  // namespace platform

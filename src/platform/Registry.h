@@ -1,8 +1,9 @@
-// Read-only access to the keys of HKEY_LOCAL_MACHINE that describe installed Java VMs.
-// On Windows this is the registry in the view of the program's own bitness. Linux has no
-// registry: there the keys "SOFTWARE\JavaSoft\Java Development Kit" and
+// Read-only access to the registry keys that describe installed Java VMs.
+// On Windows this is the registry, below HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER, in the view of
+// the program's own bitness or the other one. Linux has no registry: there the keys "SOFTWARE\JavaSoft\Java Development Kit" and
 // "SOFTWARE\JavaSoft\Java Runtime Environment" present the Java installations of a folder
-// (/usr/lib/jvm), one subkey per installation named by its version, with the value "JavaHome".
+// (/usr/lib/jvm), one subkey per installation named by its version, with the value "JavaHome", in
+// HKEY_LOCAL_MACHINE's own view; every other key is missing.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +13,23 @@
 
 namespace platform {
 
+// The tree a key path starts from.
+enum class RegistryRoot { LocalMachine, CurrentUser };
+
+// Which programs' keys a 64-bit Windows shows: those of the reader's own bitness, or of the other
+// one (the 32-bit view to a 64-bit program, the 64-bit view to a 32-bit one). A 32-bit Windows
+// has one view only, which both name.
+enum class RegistryView { Own, Other };
+
 class RegistryKey {
 public:
-    // Opens `path` below HKEY_LOCAL_MACHINE for reading; empty when it cannot be opened.
-    static std::optional<RegistryKey> open(const std::wstring& path);
+    // Opens `path` below `root` in `view` for reading; empty when it cannot be opened.
+    static std::optional<RegistryKey> open(RegistryRoot root, RegistryView view, const std::wstring& path);
+
+    // Opens `path` below HKEY_LOCAL_MACHINE in the program's own view.
+    static std::optional<RegistryKey> open(const std::wstring& path) {
+        return open(RegistryRoot::LocalMachine, RegistryView::Own, path);
+    }
 
     RegistryKey(RegistryKey&&) noexcept;
     RegistryKey& operator=(RegistryKey&&) noexcept;

@@ -2,6 +2,8 @@
 renamed, beside its configuration file, started as a user starts it."""
 
 import os
+import pathlib
+import re
 import shutil
 import signal
 import struct
@@ -16,6 +18,12 @@ LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", "build/native/wexal")
 JAVA_HOME = e2e.java_home()
 MAIN_FAILED = "Error occured while calling main method in Java class app/Main"
 BUILD = None
+
+
+def release_version(java_home):
+    """The JAVA_VERSION of the Java home's release file."""
+    text = (pathlib.Path(java_home) / "release").read_text()
+    return re.search(r'^JAVA_VERSION="([^"]+)"', text, re.MULTILINE).group(1)
 
 
 def setUpModule():
@@ -277,9 +285,31 @@ class InstalledVmTest(LauncherTestCase):
         self.assertTrue(fields["m_version"].startswith("17."), chosen)
         self.assertEqual(os.path.realpath(key_values(run.stdout)["java.home"]), os.path.realpath(JAVA_HOME))
 
-    def test_no_installation_meets_the_minimum_version(self):
-        self.app.configure(["wexal.min.java.version=99", "wexal.main.class=app.Main"])
-        self.assertReported(self.app.run(cwd=self.start_dir), "No acceptable JVMs were found.")
+    def test_no_installation_meets_the_minimum_version_and_each_says_why(self):
+        self.app.configure(["wexal.min.java.version=99", "wexal.main.class=app.Main", "wexal.debug.file=debug.txt"])
+        run = self.app.run(cwd=self.start_dir)
+        self.assertEqual((run.returncode, run.stdout), (1, ""))
+        first, blank, *refusals = run.stderr.splitlines()
+        self.assertEqual((first, blank), (error_line(self.app.path, "No acceptable JVMs were found.").rstrip("\n"), ""))
+        version = release_version(JAVA_HOME)
+        self.assertIn(f"{JAVA_HOME}: {version}, 64-bit, JDK: below the minimum version 99", refusals)
+        self.assertEqual((self.app.folder / "debug.txt").read_text().splitlines(),
+                         [f"JVM candidate: {refusal}" for refusal in refusals])
+
+    def test_java_home_variable_and_the_jdk_folder_both_find_the_newest_jdk(self):
+        """JAVA_HOME names the JDK 17 of /usr/lib/jvm, which is listed once; the newest Java wins."""
+        newest = max((home for home in pathlib.Path("/usr/lib/jvm").iterdir()
+                      if (home / "release").is_file() and not home.is_symlink()),
+                     key=lambda home: [int(part) for part in re.findall(r"\d+", release_version(home))[:3]])
+        self.app.configure(["wexal.main.class=app.Main", "wexal.debug.file=debug.txt",
+                            f"-Djava.class.path={self.classes}", "-Dprobe=properties", "wexal.main.argument=java.home"])
+        run = self.app.run(cwd=self.start_dir, env={**os.environ, "JAVA_HOME": str(JAVA_HOME)})
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertEqual(os.path.realpath(key_values(run.stdout)["java.home"]), os.path.realpath(newest))
+        candidates = (self.app.folder / "debug.txt").read_text().splitlines()[2:]
+        self.assertIn(f"JVM candidate: {newest}: {release_version(newest)}, 64-bit, JDK: chosen", candidates)
+        self.assertEqual([line for line in candidates if str(JAVA_HOME) in line],
+                         [f"JVM candidate: {JAVA_HOME}: {release_version(JAVA_HOME)}, 64-bit, JDK: acceptable"])
 
 
 class ConsoleTrapTest(LauncherTestCase):

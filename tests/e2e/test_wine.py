@@ -20,6 +20,13 @@ FAKES = {
     "msvcr71.dll": e2e.built_file("WEXAL_E2E_FAKE_MSVCR71", f"build/win{BITS}/fake-java-home/bin/msvcr71.dll"),
     "msvcr100.dll": e2e.built_file("WEXAL_E2E_FAKE_MSVCR100", f"build/win{BITS}/fake-java-home/bin/msvcr100.dll"),
 }
+# The VM double of a modern Java home, which imports the vcruntime140.dll double of its bin folder.
+MODERN_FAKES = {
+    "bin/server/jvm.dll": e2e.built_file("WEXAL_E2E_FAKE_MODERN_JVM",
+                                         f"build/win{BITS}/fake-modern-java-home/bin/server/jvm.dll"),
+    "bin/vcruntime140.dll": e2e.built_file("WEXAL_E2E_FAKE_VCRUNTIME140",
+                                           f"build/win{BITS}/fake-modern-java-home/bin/vcruntime140.dll"),
+}
 PREFIX = wine_support.WinePrefix(os.environ.get("WEXAL_E2E_WINEPREFIX") or f"/tmp/wexal-e2e-wine-win{BITS}", BITS)
 
 JRE = "Java Runtime Environment"
@@ -27,8 +34,13 @@ JDK = "Java Development Kit"
 MAIN_SIGNATURE = "([Ljava/lang/String;)V"
 
 
+OTHER_BITS = 32 if BITS == 64 else 64
+
+
 def setUpModule():
     PREFIX.start()
+    # No Java of an earlier, interrupted run in the other view.
+    PREFIX.delete_java_keys(OTHER_BITS)
 
 
 def tearDownModule():
@@ -190,8 +202,9 @@ class LaunchTest(WineTestCase):
                       "m_javaSystemProperties[0]=-Dapp.mode=test,m_commandLineArguments[0]=first,"
                       + "".join(f"m_commandLineArguments[{i}]=," for i in range(1, 5))
                       + "m_commandLineArguments[5]=configured")
+        candidate = f"JVM candidate: {windows_path(self.homes['jre'])}: 1.8.0_151, {BITS}-bit, JRE: chosen"
         self.assertEqual((self.app.folder / "debug.txt").read_bytes().decode("latin-1"),
-                         f"The chosen JVM: {chosen}\r\nThe properties chosen: {properties}\r\n")
+                         f"The chosen JVM: {chosen}\r\nThe properties chosen: {properties}\r\n{candidate}\r\n")
 
     def test_runtime_library_falls_back_to_msvcr100(self):
         home = self.temp / "home"
@@ -210,11 +223,24 @@ class LaunchTest(WineTestCase):
                                    "SplashSetFileJarName null images\\splash.png",
                                    "JNI_CreateJavaVM version=0x00010002 nOptions=0 ignoreUnrecognized=0"])
 
-    def test_vm_from_a_configured_path_loads_no_runtime_or_splash_library(self):
+    def test_vm_from_a_configured_path_loads_the_runtime_library_of_its_home_but_no_splash(self):
         jvm = windows_path(self.homes["jre"]) + "\\bin\\client\\jvm.dll"
         run, log = self.launch(["wexal.main.class=app.Main", f"wexal.jvm.path={jvm}", "wexal.splash=splash.png"])
         self.assertNoReport(run)
-        self.assertEqual(log[0], "JNI_CreateJavaVM version=0x00010002 nOptions=0 ignoreUnrecognized=0")
+        self.assertEqual(log[:2], ["loaded msvcr71.dll",
+                                  "JNI_CreateJavaVM version=0x00010002 nOptions=0 ignoreUnrecognized=0"])
+
+    def test_vm_library_that_does_not_load_is_named_with_the_error(self):
+        jvm = windows_path(self.homes["jre"]) + "\\bin\\splashscreen.dll"
+        broken = self.temp / "broken" / "jvm.dll"
+        broken.parent.mkdir()
+        broken.write_bytes(b"MZ not a library")
+        run, _ = self.launch(["wexal.main.class=app.Main", f"wexal.jvm.path={windows_path(broken)}"])
+        self.assertReported(run, f"Could not load the Java VM library {windows_path(broken).lower()} (error 193: "
+                                 "Bad EXE format for %1.)\nThe library is for another processor or bitness than "
+                                 "this launcher.")
+        run, _ = self.launch(["wexal.main.class=app.Main", f"wexal.jvm.path={jvm}"])
+        self.assertReported(run, f"The Java VM library {jvm.lower()} has no JNI_CreateJavaVM.")
 
     def test_every_failing_step_is_reported(self):
         cases = [
@@ -350,14 +376,120 @@ class ResourcesTest(unittest.TestCase):
 class MissingVmTest(WineTestCase):
     INSTALLATIONS = []
 
-    def test_empty_registry_gives_no_acceptable_vm(self):
-        run, log = self.launch(["wexal.main.class=app.Main"])
-        self.assertReported(run, "No acceptable JVMs were found.")
+    def test_empty_registry_gives_no_acceptable_vm_and_names_the_places_searched(self):
+        run, log = self.launch(["wexal.main.class=app.Main", "wexal.debug.file=debug.txt", "wexal.jvm.pth=x"])
+        self.assertReported(run, "No acceptable JVMs were found.\n\nSearched the registry (HKEY_LOCAL_MACHINE and "
+                                 "HKEY_CURRENT_USER, both views), JAVA_HOME, and the Java folders of %ProgramFiles%, "
+                                 "%ProgramW6432% and %LOCALAPPDATA%\\Programs.")
         self.assertEqual(log, [])
+        self.assertEqual((self.app.folder / "debug.txt").read_text(encoding="latin-1"),
+                         "Unknown key ignored: wexal.jvm.pth\n")
 
     def test_missing_configuration_file_is_reported(self):
         run = PREFIX.run(self.app.path, cwd=self.start_dir)
         self.assertReported(run, f"Could not open file {windows_path(self.app.folder)}\\tool.lap")
+
+
+class ModernJavaTest(WineTestCase):
+    """A Java 17 development kit laid out as today's installers leave it: no jre folder, its VM in
+    bin\\server, the C runtime it imports only in bin, a release file and javac.exe."""
+
+    VERSION = "17.0.9"
+
+    def setUp(self):
+        super().setUp()
+        self.home = self.make_home(self.temp / "jdk-17")
+
+    def make_home(self, home):
+        for file, fake in MODERN_FAKES.items():
+            (home / file).parent.mkdir(parents=True, exist_ok=True)
+            shutil.copy(fake, home / file)
+        (home / "bin" / "javac.exe").write_bytes(b"")
+        (home / "release").write_text(f'IMPLEMENTOR="Test"\nJAVA_VERSION="{self.VERSION}"\n')
+        return home
+
+    def chosen_record(self, home):
+        """The debug text of the kit's server VM at the Windows path `home`."""
+        jre_path = home + "\\bin\\"
+        return (f"m_jvmPath={jre_path}server\\jvm.dll,m_javaBundle=sdk,m_binJvmDir=server,"
+                f"m_comparableVersion=017.000.009.000.B1.D1.,m_javaHomePath={home},"
+                f"m_version={self.VERSION},m_jrePath={jre_path},m_acceptable=true")
+
+    def test_configured_home_loads_the_vm_that_imports_its_runtime_from_bin(self):
+        run, log = self.launch(["wexal.main.class=app.Main", f"wexal.java.home.path={windows_path(self.home)}"])
+        self.assertNoReport(run)
+        self.assertEqual(log[:2], ["loaded vcruntime140.dll",
+                                   "JNI_CreateJavaVM version=0x00010002 nOptions=0 ignoreUnrecognized=0"])
+
+    def test_every_source_finds_the_kit(self):
+        adoptium = r"SOFTWARE\Eclipse Adoptium\JDK\17.0.9.9\hotspot\MSI"
+        sources = [
+            ("Adoptium key", [("HKEY_LOCAL_MACHINE", adoptium, "Path", self.home)]),
+            ("per-user Adoptium key", [("HKEY_CURRENT_USER", adoptium, "Path", self.home)]),
+            ("JavaSoft JDK key", [("HKEY_LOCAL_MACHINE", r"SOFTWARE\JavaSoft\JDK\17", "JavaHome", self.home)]),
+            ("Java Development Kit key", [("Java Development Kit", "17", self.home)]),
+        ]
+        for source, keys in sources:
+            with self.subTest(source=source):
+                PREFIX.seed_registry(keys)
+                run, log = self.launch(["wexal.main.class=app.Main", "wexal.debug.file=debug.txt"])
+                self.assertNoReport(run)
+                self.assertEqual(self.chosen_jvm(), self.chosen_record(windows_path(self.home)))
+                self.assertEqual(log[:1], ["loaded vcruntime140.dll"])
+                (self.app.folder / "debug.txt").unlink()
+
+    def test_a_program_files_folder_without_a_key_is_found(self):
+        PREFIX.seed_registry([])
+        home = PREFIX.program_files() / "Eclipse Adoptium" / "jdk-17.0.9.9-hotspot"
+        self.addCleanup(shutil.rmtree, home.parent, ignore_errors=True)
+        self.make_home(home)
+        run, _ = self.launch(["wexal.main.class=app.Main", "wexal.debug.file=debug.txt"])
+        self.assertNoReport(run)
+        self.assertEqual(self.chosen_jvm(), self.chosen_record(r"C:\Program Files\Eclipse Adoptium\jdk-17.0.9.9-hotspot"))
+
+    def test_refusals_are_explained_in_the_message_and_the_debug_file(self):
+        PREFIX.seed_registry([("HKEY_CURRENT_USER", r"SOFTWARE\JavaSoft\JDK\17", "JavaHome", self.home),
+                              ("Java Runtime Environment", "1.8", self.temp / "empty")])
+        run, _ = self.launch(["wexal.main.class=app.Main", "wexal.debug.file=debug.txt", "wexal.min.java.version=21",
+                              f"wexal.java.home.path={windows_path(self.temp / 'missing')}"])
+        home = windows_path(self.home)
+        refusals = [f"{home}: 17.0.9, {BITS}-bit, JDK: below the minimum version 21",
+                    f"{windows_path(self.temp / 'empty')}: 1.8, JRE: VM library missing"]
+        self.assertReported(run, "No acceptable JVMs were found.\n\n" + "\n".join(refusals))
+        self.assertEqual((self.app.folder / "debug.txt").read_text(encoding="latin-1").splitlines(), [
+            f"Passed over wexal.java.home.path, which does not exist: {windows_path(self.temp / 'missing')}",
+            *(f"JVM candidate: {line}" for line in refusals)])
+
+
+def pe_header(machine):
+    """The first bytes of a library built for `machine` (0x014C x86, 0x8664 x64), enough for the
+    launcher to tell its bitness."""
+    header = bytearray(0x200)
+    header[0:2] = b"MZ"
+    header[0x3C:0x40] = (0x80).to_bytes(4, "little")
+    header[0x80:0x84] = b"PE\0\0"
+    header[0x84:0x86] = machine.to_bytes(2, "little")
+    return bytes(header)
+
+
+class OtherBitnessTest(WineTestCase):
+    """A Java of the other bitness only, registered in the other registry view: the launcher names
+    the launcher to use."""
+
+    def test_a_java_of_the_other_bitness_only_names_the_launcher_to_use(self):
+        other_bits = OTHER_BITS
+        home = self.temp / "jdk-other"
+        (home / "bin" / "server").mkdir(parents=True)
+        (home / "bin" / "server" / "jvm.dll").write_bytes(pe_header(0x014C if other_bits == 32 else 0x8664))
+        (home / "release").write_text('JAVA_VERSION="21.0.1"\n')
+        PREFIX.seed_registry([])
+        PREFIX.seed_registry([("HKEY_LOCAL_MACHINE", r"SOFTWARE\JavaSoft\JRE\21", "JavaHome", home)], view_bits=other_bits)
+        self.addCleanup(PREFIX.delete_java_keys, other_bits)
+        run, log = self.launch(["wexal.main.class=app.Main"])
+        self.assertReported(run, "No acceptable JVMs were found.\n\n"
+                                 f"{windows_path(home)}: 21.0.1, {other_bits}-bit, JRE: a {other_bits}-bit VM for this "
+                                 f"{BITS}-bit launcher\nUse the {other_bits}-bit launcher for this Java.")
+        self.assertEqual(log, [])
 
 
 if __name__ == "__main__":

@@ -51,14 +51,25 @@ def loaded_vm_libraries(trace):
     return [path for path in paths if path.lower().endswith("\\jvm.dll")]
 
 
+# The installers' keys that a seeding replaces, below HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER.
+_JAVA_KEYS = [r"SOFTWARE\JavaSoft", r"SOFTWARE\Eclipse Adoptium", r"SOFTWARE\Azul Systems"]
+
+
 def registry_file(installations):
-    """A .reg file that replaces HKLM\\SOFTWARE\\JavaSoft by `installations`, a list of
-    (key, version, Java home) with key "Java Runtime Environment" or "Java Development Kit", and
-    limits the relay trace to MessageBoxW. The registry view is chosen when the file is imported."""
-    lines = ["Windows Registry Editor Version 5.00", "", r"[-HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft]", ""]
-    for key, version, home in installations:
+    """A .reg file that replaces the Java installers' keys (HKLM and HKCU) by `installations`, a list
+    of (key, version, Java home) with key "Java Runtime Environment" or "Java Development Kit", or
+    of (root, key path, value name, Java home) for any other layout; and limits the relay trace to
+    MessageBoxW. The registry view is chosen when the file is imported."""
+    lines = ["Windows Registry Editor Version 5.00", ""]
+    for root in ("HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"):
+        lines += [f"[-{root}\\{key}]" for key in _JAVA_KEYS] + [""]
+    for installation in installations:
+        if len(installation) == 3:
+            key, version, home = installation
+            installation = ("HKEY_LOCAL_MACHINE", rf"SOFTWARE\JavaSoft\{key}\{version}", "JavaHome", home)
+        root, key_path, value_name, home = installation
         value = windows_path(home).replace("\\", "\\\\")
-        lines += [rf"[HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\{key}\{version}]", f'"JavaHome"="{value}"', ""]
+        lines += [rf"[{root}\{key_path}]", f'"{value_name}"="{value}"', ""]
     lines += [r"[HKEY_CURRENT_USER\Software\Wine\Debug]", '"RelayInclude"="user32.MessageBoxW"', ""]
     return "\r\n".join(lines)
 
@@ -71,9 +82,11 @@ class WinePrefix:
         self.path = pathlib.Path(path)
         self.bits = bits
         # No Mono or Gecko installer at prefix creation; the fake C runtime libraries instead of
-        # Wine's own, which Wine would load even for a full path; UTF-8 command lines.
+        # Wine's own, which Wine would load even for a full path; UTF-8 command lines; no Java
+        # of the host through JAVA_HOME.
         self.environment = {**os.environ, "WINEPREFIX": str(self.path), "WINEDEBUG": "-all",
-                            "WINEDLLOVERRIDES": "mscoree,mshtml=;msvcr71,msvcr100=n", "LC_ALL": "C.UTF-8"}
+                            "WINEDLLOVERRIDES": "mscoree,mshtml=;msvcr71,msvcr100,vcruntime140=n", "LC_ALL": "C.UTF-8",
+                            "JAVA_HOME": ""}
 
     def start(self):
         self.path.mkdir(parents=True, exist_ok=True)
@@ -82,17 +95,28 @@ class WinePrefix:
     def stop(self):
         subprocess.run(["wineserver", "-k"], env=self.environment, check=False)
 
-    def seed_registry(self, installations):
-        """Makes the launcher's registry view hold exactly `installations` (see `registry_file`)."""
+    def seed_registry(self, installations, view_bits=None):
+        """Makes the launcher's registry view (or the view of `view_bits`) hold exactly
+        `installations` (see `registry_file`); the other view keeps its keys."""
         with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, newline="") as file:
             file.write(registry_file(installations))
         try:
-            returncode, _, stderr = _run_to_end([WINE, "reg", "import", file.name, f"/reg:{self.bits}"],
+            returncode, _, stderr = _run_to_end([WINE, "reg", "import", file.name, f"/reg:{view_bits or self.bits}"],
                                                 env=self.environment, timeout=300)
         finally:
             os.unlink(file.name)
         if returncode != 0:
             raise RuntimeError(f"wine reg import failed: {stderr}")
+
+    def delete_java_keys(self, view_bits):
+        """Removes HKLM\\SOFTWARE\\JavaSoft from the view of `view_bits` (a .reg file imported into
+        the other view adds keys there but does not remove them)."""
+        _run_to_end([WINE, "reg", "delete", r"HKLM\SOFTWARE\JavaSoft", "/f", f"/reg:{view_bits}"],
+                    env=self.environment, timeout=300)
+
+    def program_files(self):
+        """The Unix path of the prefix's %ProgramFiles% folder."""
+        return self.path / "drive_c" / "Program Files"
 
     def run(self, program, args=(), cwd=None, environment=None, timeout=60):
         """Runs the Windows program `program` with `args` and waits for its end; stderr holds the trace

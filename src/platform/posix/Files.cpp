@@ -125,6 +125,19 @@ std::optional<std::string> readFileBytes(const std::wstring& path) {
     }
 }
 
+std::optional<std::string> readFileHead(const std::wstring& path, std::size_t maxBytes) {
+    const FileDescriptor file(open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return std::nullopt;
+    std::string bytes(maxBytes, '\0');
+    ssize_t count = 0;
+    do {
+        count = read(file.get(), bytes.data(), maxBytes);
+    } while (count < 0 && errno == EINTR);
+    if (count < 0) return std::nullopt;
+    bytes.resize(static_cast<std::size_t>(count));
+    return bytes;
+}
+
 void appendLineToFile(const std::wstring& path, const std::wstring& text) {
     const FileDescriptor file(open(toUtf8(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644));
     if (!file.valid()) return;

@@ -93,7 +93,7 @@ std::vector<std::string> folderEntries(const std::string& folder) {
     return names;
 }
 
-std::vector<Installation> scanInstallations() {
+std::vector<Installation> readInstallations() {
     std::string folder = toUtf8(installationsFolder());
     if (folder.empty() || folder.back() != '/') folder += '/';
     std::vector<Installation> installations;
@@ -107,15 +107,28 @@ std::vector<Installation> scanInstallations() {
     return installations;
 }
 
+// The installations of the folder, read once: every key opened during one search reads them, and
+// the folder does not change meanwhile.
+std::optional<std::vector<Installation>>& installationsRead() {
+    static std::optional<std::vector<Installation>> installations;
+    return installations;
+}
+
+const std::vector<Installation>& scanInstallations() {
+    std::optional<std::vector<Installation>>& installations = installationsRead();
+    if (!installations) installations = readInstallations();
+    return *installations;
+}
+
 // The subkeys of one JavaSoft key in name order. A registry holds one subkey per name, so of two
 // installations with one version the first in name order stands for it.
 std::vector<Installation> keyEntries(bool sdk) {
     std::vector<Installation> entries;
-    for (Installation& installation : scanInstallations()) {
+    for (const Installation& installation : scanInstallations()) {
         if (installation.isSdk != sdk) continue;
         const auto sameVersion = [&](const Installation& e) { return sameKeyName(e.version, installation.version); };
         if (std::any_of(entries.begin(), entries.end(), sameVersion)) continue;
-        entries.push_back(std::move(installation));
+        entries.push_back(installation);
     }
     return entries;
 }
@@ -140,6 +153,7 @@ std::optional<std::wstring> javaHomeOf(bool sdk, const std::wstring& version) {
 std::wstring setJavaInstallationsFolder(const std::wstring& folder) {
     std::wstring previous = installationsFolder();
     installationsFolder() = folder;
+    installationsRead().reset();
     return previous;
 }
 
@@ -154,7 +168,8 @@ RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
 RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
 RegistryKey::~RegistryKey() = default;
 
-std::optional<RegistryKey> RegistryKey::open(const std::wstring& path) {
+std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, RegistryView view, const std::wstring& path) {
+    if (root != RegistryRoot::LocalMachine || view != RegistryView::Own) return std::nullopt;
     const std::wstring lowerPath = lowerCaseKeyName(path);
     for (const bool sdk : {true, false}) {
         const std::wstring& key = sdk ? kSdkKey : kJreKey;

@@ -21,14 +21,33 @@ std::wstring fullPath(const std::wstring& path) {
     return full;
 }
 
+// The system's text for the error `code`, without its line end; empty when it has none.
+std::wstring errorText(DWORD code) {
+    wchar_t* buffer = nullptr;
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    const DWORD length = FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer, length);
+    LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    return text;
+}
+
 }  // namespace
 
-Library* loadLibrary(const std::wstring& path) {
+Library* loadLibrary(const std::wstring& path, LoadFailure* failure) {
     // LoadLibraryW would look a relative name up along the DLL search path (the executable's
     // folder, the system folders, PATH); the full path pins it to the current directory.
     const std::wstring full = fullPath(path);
-    if (full.empty()) return nullptr;
-    return reinterpret_cast<Library*>(LoadLibraryW(full.c_str()));
+    HMODULE module = full.empty() ? nullptr : LoadLibraryW(full.c_str());
+    if (module == nullptr && failure != nullptr) {
+        const DWORD code = full.empty() ? ERROR_INVALID_NAME : GetLastError();
+        *failure = LoadFailure{code, errorText(code)};
+    }
+    return reinterpret_cast<Library*>(module);
+}
+
+void setLibrarySearchFolder(const std::wstring& folder) {
+    SetDllDirectoryW(folder.c_str());
 }
 
 void* librarySymbol(Library* library, const char* name) {

@@ -71,6 +71,16 @@ std::optional<std::string> readFileBytes(const std::wstring& path) {
     return std::nullopt;
 }
 
+std::optional<std::string> readFileHead(const std::wstring& path, std::size_t maxBytes) {
+    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return std::nullopt;
+    std::string bytes(maxBytes, '\0');
+    DWORD count = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(maxBytes), &count, nullptr)) return std::nullopt;
+    bytes.resize(count);
+    return bytes;
+}
+
 void appendLineToFile(const std::wstring& path, const std::wstring& text) {
     const FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -1,5 +1,5 @@
-// The registry on Windows: keys below HKEY_LOCAL_MACHINE, read in the view of the program's own
-// bitness.
+// The registry on Windows: keys below HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER, read in either
+// bitness view.
 #include "platform/Registry.h"
 
 #include <algorithm>
@@ -24,11 +24,15 @@ RegistryKey::RegistryKey(RegistryKey&&) noexcept = default;
 RegistryKey& RegistryKey::operator=(RegistryKey&&) noexcept = default;
 RegistryKey::~RegistryKey() = default;
 
-std::optional<RegistryKey> RegistryKey::open(const std::wstring& path) {
+std::optional<RegistryKey> RegistryKey::open(RegistryRoot root, RegistryView view, const std::wstring& path) {
     auto handle = std::make_unique<Handle>();
     HKEY key = nullptr;
-    // No view flag: a 32-bit launcher sees the 32-bit view, whose VMs it can load.
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+    const HKEY rootKey = root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    // No view flag reads the program's own view. The flag for the 64-bit view is ignored by a
+    // 32-bit Windows, which has one view only.
+    const REGSAM otherView = sizeof(void*) == 8 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+    const REGSAM access = KEY_READ | (view == RegistryView::Other ? otherView : 0);
+    if (RegOpenKeyExW(rootKey, path.c_str(), 0, access, &key) != ERROR_SUCCESS) return std::nullopt;
     handle->key = win32::KeyHandle(key);
     return RegistryKey(std::move(handle));
 }

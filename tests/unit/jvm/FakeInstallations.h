@@ -1,7 +1,10 @@
 // Java installations of a test's own, in a temporary folder that the registry view on Linux
-// presents instead of /usr/lib/jvm while the object lives.
+// presents instead of /usr/lib/jvm while the object lives. Meanwhile JAVA_HOME is unset and HOME
+// is the folder's "home" subfolder, so that no Java of the machine's own is found.
 #pragma once
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,10 +23,20 @@ struct FakeInstallation {
 
 class FakeInstallations {
 public:
-    FakeInstallations() : m_previous(platform::setJavaInstallationsFolder(m_dir.path())) {}
-    ~FakeInstallations() { platform::setJavaInstallationsFolder(m_previous); }
+    FakeInstallations() : m_previous(platform::setJavaInstallationsFolder(m_dir.path())) {
+        setenv("HOME", toUtf8(m_home.path()).c_str(), 1);
+        unsetenv("JAVA_HOME");
+    }
+    ~FakeInstallations() {
+        platform::setJavaInstallationsFolder(m_previous);
+        restore("HOME", m_previousHome);
+        restore("JAVA_HOME", m_previousJavaHome);
+    }
     FakeInstallations(const FakeInstallations&) = delete;
     FakeInstallations& operator=(const FakeInstallations&) = delete;
+
+    // The folder that HOME names meanwhile.
+    const TempDir& home() const { return m_home; }
 
     // The presented folder, and its name as UTF-8.
     const std::wstring& folder() const { return m_dir.path(); }
@@ -42,7 +55,22 @@ public:
     }
 
 private:
+    static std::optional<std::string> variable(const char* name) {
+        const char* value = std::getenv(name);
+        return value ? std::optional<std::string>(value) : std::nullopt;
+    }
+    static void restore(const char* name, const std::optional<std::string>& value) {
+        if (value) {
+            setenv(name, value->c_str(), 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+
     TempDir m_dir;
+    TempDir m_home;
+    std::optional<std::string> m_previousHome = variable("HOME");
+    std::optional<std::string> m_previousJavaHome = variable("JAVA_HOME");
     std::wstring m_previous;
 };
 

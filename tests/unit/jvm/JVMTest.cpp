@@ -56,7 +56,7 @@ TEST(ComparableVersion, KeepsComponentsAndVersionsOfAnyLength) {
     EXPECT_EQ(getComparableVersion(std::wstring(300, L'_') + L"6"), L"006.000.000.000.");
 }
 
-TEST(ComparableVersion, OrdersAsSixteenBitCodeUnits) {
+TEST(ComparableVersion, OrdersNumbersNumericallyAndTheRestAsSixteenBitCodeUnits) {
     const struct {
         std::wstring lower;
         std::wstring higher;
@@ -64,8 +64,15 @@ TEST(ComparableVersion, OrdersAsSixteenBitCodeUnits) {
         {L"1.8", L"1.8.0_05"},
         {L"1.7.0_80", L"1.8"},
         {L"1.8.0_151", L"1.8.0_1510"},
-        {L"1.8.0_1000", L"1.8.0_999"},  // long components compare as text
+        {L"1.8.0_999", L"1.8.0_1000"},  // components of any length compare as numbers
         {L"9", L"10"},
+        {L"9-ea", L"9"},  // a pre-release comes before its release
+        {L"9-ea", L"11.0.2"},
+        {L"17.0.2-beta", L"17.0.2"},
+        {L"17.0.2-beta", L"17.0.2-rc"},
+        {L"1.8.0-beta", L"1.8.0_05"},
+        {L"21.0.1+12", L"21.0.2"},
+        {L"17.0.1", L"17.0.abc"},  // a component without digits compares as text
     };
     for (const auto& c : cases) {
         const std::wstring lower = getComparableVersion(c.lower);
@@ -74,6 +81,10 @@ TEST(ComparableVersion, OrdersAsSixteenBitCodeUnits) {
         EXPECT_FALSE(isLowerComparable(higher, lower)) << toUtf8(c.higher) << " < " << toUtf8(c.lower);
     }
     EXPECT_FALSE(isLowerComparable(getComparableVersion(L"1.8"), getComparableVersion(L"1.8.0")));
+    // The build is ignored: both orders are false.
+    EXPECT_FALSE(isLowerComparable(getComparableVersion(L"21.0.1+12"), getComparableVersion(L"21.0.1")));
+    EXPECT_FALSE(isLowerComparable(getComparableVersion(L"21.0.1"), getComparableVersion(L"21.0.1+12")));
+    EXPECT_TRUE(isLowerComparable(L"011.000.002.000.B1.D2.", L"011.000.002.000.B2.D1."));
     EXPECT_TRUE(isLowerComparable(L"001.", L"001.B1."));
     // Beyond the basic plane a character is a high surrogate first, which orders below U+FFFD.
     const std::wstring beyondBasicPlane = kWindowsPaths ? std::wstring(L"\xD83D\xDE00") : std::wstring(L"\U0001F600");

@@ -92,20 +92,27 @@ TEST(RegistryRoute, ChoosesTheKitsServerVmInTheWorkedExample) {
                      L",m_version=1.8.0_151,m_jrePath=" + kit + L"/lib/,m_acceptable=true"));
 }
 
-TEST(RegistryRoute, ReportsWhenNoCandidateIsAcceptable) {
+TEST(RegistryRoute, ReportsWhenNoCandidateIsAcceptableWithOneLinePerRefusal) {
     const FakeInstallations installations;
-    installations.add({L"jdk", L"1.8.0_151", true, {L"client", L"server"}});
-    installations.add({L"jre", L"1.8.0_144", false, {L"client"}});
-    installations.add({L"vm-less", L"11", false, {}});
-    const Settings cases[] = {
-        {L"jre", L"server"},
-        {L"", L"", L"9"},
-        {L"", L"", L"", L"1.7"},
-        {L"", L"", L"1.8.0_145", L"1.8.0_150"},
+    const std::wstring jdk = installations.add({L"jdk", L"1.8.0_151", true, {L"client", L"server"}});
+    const std::wstring jre = installations.add({L"jre", L"1.8.0_144", false, {L"client"}});
+    const std::wstring vmLess = installations.add({L"vm-less", L"11", false, {}});
+    const std::wstring missing = vmLess + L": 11, JRE: VM library missing";
+    const struct {
+        Settings settings;
+        std::wstring jdkRefusal;
+        std::wstring jreRefusal;
+    } cases[] = {
+        {{L"jre", L"server"}, L"a development kit where a runtime is required", L"a client VM where a server VM is required"},
+        {{L"", L"", L"9"}, L"below the minimum version 9", L"below the minimum version 9"},
+        {{L"", L"", L"", L"1.7"}, L"above the maximum version 1.7", L"above the maximum version 1.7"},
+        {{L"", L"", L"1.8.0_145", L"1.8.0_150"}, L"above the maximum version 1.8.0_150", L"below the minimum version 1.8.0_145"},
     };
-    for (const Settings& settings : cases) {
-        const Properties properties = configured(settings);
-        EXPECT_REPORT(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm(), kNoneFound);
+    for (const auto& c : cases) {
+        const Properties properties = configured(c.settings);
+        EXPECT_REPORT(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm(),
+                      kNoneFound + L"\n\n" + jdk + L": 1.8.0_151, JDK: " + c.jdkRefusal + L"\n" + jre + L": 1.8.0_144, JRE: " +
+                          c.jreRefusal + L"\n" + missing);
     }
 }
 
@@ -113,8 +120,9 @@ TEST(RegistryRoute, ReportsAWrongSettingOnlyWhenACandidateIsRanked) {
     const Properties properties = configured({L"maybe"});
     {
         const FakeInstallations installations;
-        installations.add({L"vm-less", L"11", false, {}});
-        EXPECT_REPORT(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm(), kNoneFound);
+        const std::wstring vmLess = installations.add({L"vm-less", L"11", false, {}});
+        EXPECT_REPORT(JVMSelector(properties.getVmChoiceSettings()).getMostAppropriateJvm(),
+                      kNoneFound + L"\n\n" + vmLess + L": 11, JRE: VM library missing");
     }
     const FakeInstallations installations;
     installations.add({L"jre", L"11", false, {L"server"}});

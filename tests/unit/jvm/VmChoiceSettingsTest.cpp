@@ -53,7 +53,10 @@ TEST(VmChoiceSettings, CompareVersionsWithInclusiveBounds) {
         {L"11", L"9", false, true},
         {L"17", L"17.0.21.1", true, false},
         {L"._.", L"0", true, true},
-        {L"1.8.0_999", L"1.8.0_1000", false, true},  // long components compare as text
+        {L"1.8.0_999", L"1.8.0_1000", true, false},  // components compare as numbers
+        {L"9", L"9-ea", false, true},                // a pre-release comes before its release
+        {L"21.0.1", L"21.0.1+12", true, true},       // the build is ignored
+        {L"11.0.2", L"9-ea", false, true},
     };
     for (const auto& c : cases) {
         Properties properties;

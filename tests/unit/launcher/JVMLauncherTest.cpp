@@ -17,6 +17,7 @@
 #include "config/Properties.h"
 #include "jvm/JVM.h"
 #include "launcher/ConsoleTrap.h"
+#include "launcher/VmLibrary.h"
 #include "platform/CodePage.h"
 #include "platform/ConsoleEvents.h"
 #include "platform/Files.h"
@@ -198,6 +199,8 @@ TEST_F(JVMLauncherTest, WritesTheChosenVmAndTheConfigurationAsReadToTheDebugFile
     const std::wstring debugFile = m_dir / L"debug.txt";
     m_properties.setDebugFile(debugFile);
     m_properties.setMemoryMaxLowerLimit(L"65536");
+    m_properties.addDebugNote(L"JVM candidate: one");
+    m_properties.addDebugNote(L"Unknown key ignored: wexal.two");
     const std::wstring chosenJvm = m_properties.getFoundJvm()->toString();
     const std::wstring configuration = m_properties.toString();
 
@@ -207,7 +210,8 @@ TEST_F(JVMLauncherTest, WritesTheChosenVmAndTheConfigurationAsReadToTheDebugFile
     ASSERT_TRUE(written.has_value());
     std::wstring text = fromUtf8(*written);
     text.erase(std::remove(text.begin(), text.end(), L'\r'), text.end());
-    EXPECT_EQ(toUtf8(text), toUtf8(L"The chosen JVM: " + chosenJvm + L"\nThe properties chosen: " + configuration + L"\n"));
+    EXPECT_EQ(toUtf8(text), toUtf8(L"The chosen JVM: " + chosenJvm + L"\nThe properties chosen: " + configuration +
+                                   L"\nJVM candidate: one\nUnknown key ignored: wexal.two\n"));
 }
 
 TEST_F(JVMLauncherTest, ShowsTheSplashThroughTheVmsSplashLibraryBeforeCreatingTheVm) {
@@ -262,11 +266,35 @@ TEST_F(JVMLauncherTest, LoadsTheFirstOfTheVmsRuntimeLibrariesThatLoads) {
     }
 }
 
+TEST(VmRuntimeHome, IsTheJavaHomeElseTheHomeAboveAConfiguredVmLibrary) {
+    const TempDir dir;
+    const std::wstring sep(1, platform::kPathSeparator);
+    const std::wstring types = sep + platform::kVmTypesFolder + sep;
+    dir.writeFile(L"home" + types + L"server" + sep + platform::kVmLibraryName, "");
+    dir.writeFile(L"loose" + sep + L"server" + sep + platform::kVmLibraryName, "");
+    const std::wstring homeLibrary = dir / L"home" + types + L"server" + sep + platform::kVmLibraryName;
+    const struct {
+        std::wstring javaHome;
+        std::wstring jvmPath;
+        std::wstring runtimeHome;
+    } cases[] = {
+        {L"given", homeLibrary, L"given"},
+        {L"", homeLibrary, dir / L"home"},
+        {L"", dir / L"loose" + sep + L"server" + sep + platform::kVmLibraryName, L""},
+        {L"", platform::kVmLibraryName, L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(toUtf8(vmRuntimeHome(c.javaHome, c.jvmPath)), toUtf8(c.runtimeHome)) << toUtf8(c.jvmPath);
+}
+
 TEST_F(JVMLauncherTest, ReportsAVmLibraryThatDoesNotLoad) {
     const std::wstring missing = m_dir / L"missing" + kSeparator + platform::kVmLibraryName;
     m_properties.setFoundJvm(jvmAt(missing));
 
-    EXPECT_REPORT(launch(), L"Error in Java launcher. Could not load the Java VM library " + missing);
+    // Windows names its error code and text, with a hint for the missing file; Linux tells dlopen's reason.
+    const std::wstring reason = platform::kPathSeparator == L'\\'
+                                    ? L" (error 126: Module not found.)\nA library it needs is missing, typically the Visual C++ runtime of that Java."
+                                    : L": " + missing + L": cannot open shared object file: No such file or directory";
+    EXPECT_REPORT(launch(), L"Error in Java launcher. Could not load the Java VM library " + missing + reason);
 }
 
 TEST_F(JVMLauncherTest, ReportsAVmLibraryWithoutTheInvocationEntryPoint) {
