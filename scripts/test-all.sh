@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux build (unit and end-to-end tests against the
 # real JDK), the same under AddressSanitizer and UndefinedBehaviorSanitizer, and the 32-bit and
-# 64-bit Windows builds (unit tests and end-to-end tests under Wine).
+# 64-bit Windows builds (unit tests and end-to-end tests under Wine), then the release packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh --all
@@ -23,6 +23,10 @@ for preset in native asan win32 win64; do
   fi
   ctest --preset "$preset" || failed+=("$preset")
 done
+
+# The release packages from the trees just built, each Windows executable checked for its version.
+echo "=== packages"
+scripts/package.sh || failed+=(packages)
 
 if [[ ${#failed[@]} -ne 0 ]]; then
   echo "Tests failed in: ${failed[*]}"
