@@ -10,7 +10,7 @@ cmake --build --preset native -j"$(nproc)" --target wexal >/dev/null
 
 app=build/example/hello
 rm -rf "$app" && mkdir -p "$app/lib"
-javac --release 17 -d "$app/classes" examples/hello/hello/*.java
+javac --release 17 -d "$app/classes" examples/hello/src/hello/*.java
 jar --create --file "$app/lib/hello.jar" -C "$app/classes" .
 cp examples/hello/hello.lap "$app/"
 cp build/native/wexal "$app/hello"

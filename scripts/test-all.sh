@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux build (unit and end-to-end tests against the
 # real JDK), the same under AddressSanitizer and UndefinedBehaviorSanitizer, the 32-bit and
-# 64-bit Windows builds (unit tests and end-to-end tests under Wine), and each fuzz target for a
-# short while.
+# 64-bit Windows builds (unit tests and end-to-end tests under Wine), each fuzz target for a short
+# while, then the release packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh --all
@@ -27,6 +27,10 @@ done
 
 echo "=== fuzz"
 scripts/fuzz.sh 20 || failed+=(fuzz)
+
+# The release packages from the trees just built, each Windows executable checked for its version.
+echo "=== packages"
+scripts/package.sh || failed+=(packages)
 
 if [[ ${#failed[@]} -ne 0 ]]; then
   echo "Tests failed in: ${failed[*]}"
