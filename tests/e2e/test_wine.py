@@ -300,7 +300,7 @@ class CodePageTest(WineTestCase):
         return home, options
 
     EXPECTED = ["SplashLoadFile <home>\\splash.png", "option -Dapp.home=<home>",
-                "option -Djava.class.path=;<home>\\lib\\a.jar", "option -Djava.library.path=;<home>\\native"]
+                "option -Djava.class.path=<home>\\lib\\a.jar", "option -Djava.library.path=<home>\\native"]
 
     def test_home_folder_named_jose_reaches_the_vm_in_windows_1252(self):
         home = self.install_in("José")
