@@ -45,7 +45,8 @@ public:
     void launch();
 
     // The init arguments for the configured options, after the class path and library path have
-    // been merged into them. Failures end the process through the error report.
+    // been merged into them and the startup cache's options added. Failures end the process
+    // through the error report.
     VmInitArgs buildInitArgs();
 
     // Calls the main class's static initiateExit(0) on the calling thread (attached for the call)

@@ -30,4 +30,17 @@ extern const wchar_t* const kSplashLibraryName;
 // list ends with a null entry. Empty on Linux, where the VM brings none of its own.
 extern const wchar_t* const kVmRuntimeLibraryNames[];
 
+// A place where a user's caches live: the folder an environment variable names, and the paths
+// that lead from it to an application's cache folder (`<value><below><separator><application><inside>`).
+struct UserCacheRoot {
+    const wchar_t* variable;
+    const wchar_t* below;
+    const wchar_t* inside;
+};
+
+// The places for a user's caches, tried in order until one's variable is set; the list ends
+// with a null variable. "%LOCALAPPDATA%\<application>\cache" on Windows;
+// "$XDG_CACHE_HOME/<application>", else "$HOME/.cache/<application>" on Linux.
+extern const UserCacheRoot kUserCacheRoots[];
+
 }  // namespace platform

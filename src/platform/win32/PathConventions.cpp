@@ -11,5 +11,6 @@ const wchar_t* const kSdkRuntimeFolder = L"jre";
 const wchar_t* const kVmLibraryName = L"jvm.dll";
 const wchar_t* const kSplashLibraryName = L"splashscreen.dll";
 const wchar_t* const kVmRuntimeLibraryNames[] = {L"msvcr71.dll", L"msvcr100.dll", nullptr};
+const UserCacheRoot kUserCacheRoots[] = {{L"LOCALAPPDATA", L"", L"\\cache"}, {nullptr, nullptr, nullptr}};
 
 }  // namespace platform

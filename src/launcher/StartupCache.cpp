@@ -1,0 +1,268 @@
+// The class-data cache: the choice of folder, file and VM options, and the work left for the
+// process's end.
+#include "launcher/StartupCache.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+
+#include "config/Properties.h"
+#include "launcher/DebugFile.h"
+#include "launcher/StartupCacheKey.h"
+#include "platform/FileStore.h"
+#include "platform/Files.h"
+#include "platform/PathConventions.h"
+#include "platform/Process.h"
+#include "platform/TextEncoding.h"
+#include "util/Text.h"
+
+namespace {
+
+constexpr int kFirstArchivingJava = 13;
+constexpr int kFirstSelfMaintainingJava = 19;
+constexpr int kFirstAotLoggingJava = 25;
+// An archive takes tens of megabytes, and a VM that cannot write it whole ends the process with
+// an error; with less free space than this no archive is written.
+constexpr std::uint64_t kMinimumFreeBytes = std::uint64_t{256} << 20;
+constexpr std::size_t kHashDigits = 16;
+
+// What the process's end still has to do for the cache.
+struct ExitWork {
+    std::wstring writtenArchive;
+    std::wstring archive;
+    std::wstring vmLog;
+    std::wstring debugFile;
+};
+
+ExitWork& exitWork() {
+    static ExitWork work;
+    return work;
+}
+
+// Calls `visit` with each line of `text`, without its line end.
+template <class Visit>
+void forEachLine(const std::string& text, Visit visit) {
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        visit(line);
+        start = end + 1;
+    }
+}
+
+// Appends each line of the VM's cache messages to the debug file and removes their file. (The VM
+// cannot log into the debug file itself: it empties a log file when it opens it.)
+void moveVmLogIntoDebugFile(const std::wstring& vmLog, const std::wstring& debugFile) {
+    const std::optional<std::string> bytes = platform::readFileBytes(vmLog);
+    platform::removeFile(vmLog);
+    if (bytes) forEachLine(*bytes, [&](const std::string& line) { appendDebugLine(debugFile, fromUtf8(line)); });
+}
+
+// Runs when the process ends, once the VM has written its archive: the VM writes it on its way
+// out, both when DestroyJavaVM returns and when System.exit ends the process.
+void finishAtExit() {
+    const ExitWork& work = exitWork();
+    // Publishing under the final name in one step means a concurrent launch never maps a partly
+    // written archive. It fails when another launch published first, or when the VM wrote none.
+    if (!work.writtenArchive.empty() && !platform::renameWithoutReplacing(work.writtenArchive, work.archive)) {
+        platform::removeFile(work.writtenArchive);
+    }
+    if (!work.vmLog.empty()) moveVmLogIntoDebugFile(work.vmLog, work.debugFile);
+}
+
+void scheduleExitWork(const CachePlan& plan, const std::wstring& debugFile) {
+    if (plan.writtenArchive.empty() && plan.vmLog.empty()) return;
+    exitWork() = ExitWork{plan.writtenArchive, plan.archive, plan.vmLog, debugFile};
+    std::atexit(finishAtExit);
+}
+
+// JAVA_VERSION of the Java home's release file, without its quotes; empty when there is none.
+std::wstring releaseJavaVersion(const std::wstring& javaHome) {
+    const std::optional<std::string> text = platform::readFileBytes(javaHome + platform::kPathSeparator + L"release");
+    const std::string key = "JAVA_VERSION=";
+    std::string version;
+    if (text) {
+        forEachLine(*text, [&](const std::string& line) {
+            if (line.compare(0, key.size(), key) == 0) version = line.substr(key.size());
+        });
+    }
+    version.erase(std::remove(version.begin(), version.end(), '"'), version.end());
+    return fromUtf8(version);
+}
+
+// The Java feature version of the chosen VM: its recorded version, else its release file's.
+int chosenJavaFeature(const JVM& jvm) {
+    if (!jvm.getVersion().empty()) return javaFeatureVersion(jvm.getVersion());
+    return javaFeatureVersion(releaseJavaVersion(jvm.getJavaHomePath()));
+}
+
+// The executable's file name without a final ".exe" (in any case).
+std::wstring applicationName(const std::wstring& exePath) {
+    std::wstring name = exePath.substr(exePath.rfind(platform::kPathSeparator) + 1);
+    if (endsWith(toLowerAscii(name), L".exe")) name.erase(name.size() - 4);
+    return name;
+}
+
+// `folder` followed by a separator, unless it ends in one.
+std::wstring inFolder(const std::wstring& folder, const std::wstring& name) {
+    const bool separated = endsWith(folder, std::wstring(1, platform::kPathSeparator)) || endsWith(folder, L"/");
+    return separated ? folder + name : folder + platform::kPathSeparator + name;
+}
+
+// The user's cache folder for `application`; empty when no place's variable is set.
+std::wstring userCacheFolder(const std::wstring& application) {
+    for (const platform::UserCacheRoot* root = platform::kUserCacheRoots; root->variable; ++root) {
+        const std::optional<std::wstring> value = platform::environmentVariable(root->variable);
+        if (value && !value->empty()) return inFolder(*value + root->below, application + root->inside);
+    }
+    return {};
+}
+
+// The cache folders to try, in order: the configured one alone; else one beside the
+// configuration file (which lies beside the executable), then the user's.
+std::vector<std::wstring> candidateFolders(const Properties& properties, const std::wstring& application) {
+    if (!properties.getStartupCacheDir().empty()) return {properties.getStartupCacheDir()};
+    const std::wstring& exe = properties.getFullPathAndNameOfExe();
+    std::vector<std::wstring> folders{exe.substr(0, exe.rfind(platform::kPathSeparator) + 1) + application + L".cache"};
+    const std::wstring user = userCacheFolder(application);
+    if (!user.empty()) folders.push_back(user);
+    return folders;
+}
+
+// The first candidate folder that exists or can be created, and in which this process can create
+// files; empty when there is none.
+std::wstring writableFolder(const Properties& properties, const std::wstring& application) {
+    const std::wstring probeName = application + L"-" + toDecimal(platform::processId()) + L".probe";
+    for (const std::wstring& folder : candidateFolders(properties, application)) {
+        const std::wstring probe = inFolder(folder, probeName);
+        if (platform::createDirectories(folder) && platform::createNewFile(probe)) {
+            platform::removeFile(probe);
+            return folder;
+        }
+    }
+    return {};
+}
+
+// Whether `name` is one of the cache files of `application`: "<application>-<hash>." and more.
+bool isCacheFileOf(const std::wstring& name, const std::wstring& application) {
+    const std::wstring prefix = application + L"-";
+    if (!startsWith(name, prefix) || name.size() <= prefix.size() + kHashDigits) return false;
+    const std::wstring hash = name.substr(prefix.size(), kHashDigits);
+    const bool hex = std::all_of(hash.begin(), hash.end(), [](wchar_t c) { return isAsciiDigit(c) || (c >= L'a' && c <= L'f'); });
+    return hex && name[prefix.size() + kHashDigits] == L'.';
+}
+
+// Removes the files of the application's other configurations, so that the folder holds one
+// cache per application. Files in use elsewhere may refuse; they go next time.
+void removeOtherCaches(const std::wstring& folder, const std::wstring& application, const std::wstring& stem) {
+    std::vector<std::wstring> others;
+    platform::listDirectory(inFolder(folder, L""), [&](const platform::DirectoryEntry& entry) {
+        if (!entry.isDirectory && isCacheFileOf(entry.name, application) && !startsWith(entry.name, stem + L".")) {
+            others.push_back(entry.name);
+        }
+    });
+    for (const std::wstring& name : others) platform::removeFile(inFolder(folder, name));
+}
+
+// The plan for the archive "<folder>/<application>-<hash>.jsa"; empty when that archive does not
+// exist yet and the folder's volume has too little space to write it.
+std::optional<CachePlan> planFor(const std::wstring& folder, const std::wstring& application, const std::wstring& hash,
+                                 bool withVmLog) {
+    const std::wstring stem = application + L"-" + hash;
+    const std::wstring ownStem = inFolder(folder, stem + L"." + toDecimal(platform::processId()));
+    CachePlan plan{CacheAction::Read, inFolder(folder, stem + L".jsa"), {}, withVmLog ? ownStem + L".log" : L""};
+    const bool roomy = platform::freeBytes(folder).value_or(0) >= kMinimumFreeBytes;
+    if (platform::fileStamp(plan.archive)) {
+        if (roomy) plan.action = CacheAction::ReadAndKeepCurrent;
+        return plan;
+    }
+    if (!roomy) return std::nullopt;
+    removeOtherCaches(folder, application, stem);
+    plan.action = CacheAction::Write;
+    plan.writtenArchive = ownStem + L".jsa.part";
+    return plan;
+}
+
+// The options that keep the VM's cache messages off standard output, where its warnings go by
+// default, and send them to `vmLog` when it is set.
+std::vector<std::wstring> loggingOptions(int javaFeature, const std::wstring& vmLog) {
+    const bool aot = javaFeature >= kFirstAotLoggingJava;
+    std::vector<std::wstring> options{L"-Xlog:cds*=off"};
+    if (aot) options.emplace_back(L"-Xlog:aot*=off");
+    // Quoted, so that a drive letter's colon is no separator of the option; a quote cannot be.
+    if (!vmLog.empty() && vmLog.find(L'"') == std::wstring::npos) {
+        options.push_back(std::wstring(aot ? L"-Xlog:cds,aot" : L"-Xlog:cds") + L":file=\"" + vmLog + L"\"::filecount=0");
+    }
+    return options;
+}
+
+// How the debug file names what the cache does.
+std::wstring description(int javaFeature, const CachePlan& plan) {
+    switch (plan.action) {
+        case CacheAction::Write:
+            return L"dynamic class-data archive " + plan.archive + L", written at exit";
+        case CacheAction::ReadAndKeepCurrent:
+            if (javaFeature >= kFirstSelfMaintainingJava) {
+                return L"automatic class-data archive " + plan.archive + L", read and kept current by the VM";
+            }
+            break;
+        case CacheAction::Read:
+            break;
+    }
+    return L"dynamic class-data archive " + plan.archive + L", read";
+}
+
+}  // namespace
+
+std::vector<std::wstring> startupCacheOptions(int javaFeature, const CachePlan& plan) {
+    if (javaFeature < kFirstArchivingJava) return {};
+    std::vector<std::wstring> options = loggingOptions(javaFeature, plan.vmLog);
+    if (plan.action == CacheAction::Write) {
+        // A file of this process's own, rather than -XX:+AutoCreateSharedArchive on the final
+        // name: two launches that write at once would write into the same file.
+        options.push_back(L"-XX:ArchiveClassesAtExit=" + plan.writtenArchive);
+        return options;
+    }
+    if (plan.action == CacheAction::ReadAndKeepCurrent && javaFeature >= kFirstSelfMaintainingJava) {
+        options.emplace_back(L"-XX:+AutoCreateSharedArchive");
+    }
+    options.push_back(L"-XX:SharedArchiveFile=" + plan.archive);
+    return options;
+}
+
+int javaFeatureVersion(const std::wstring& version) {
+    const auto numberAt = [&](std::size_t at) {
+        int value = 0;
+        for (; at < version.size() && isAsciiDigit(version[at]) && value < 100000; ++at) value = value * 10 + (version[at] - L'0');
+        return value;
+    };
+    const int first = numberAt(0);
+    // Before Java 9 versions read "1.<feature>...".
+    if (first == 1 && version.size() > 2 && version[1] == L'.') return numberAt(2);
+    return first;
+}
+
+void addStartupCacheOptions(Properties& properties) {
+    if (!properties.isStartupCache()) return;
+    const std::wstring& debugFile = properties.getDebugFile();
+    const auto note = [&](const std::wstring& text) {
+        if (!debugFile.empty()) appendDebugLine(debugFile, L"The startup cache: " + text);
+    };
+    std::vector<std::wstring>& options = properties.getJavaSystemProperties();
+    if (std::any_of(options.begin(), options.end(), choosesOwnClassSharing)) return note(L"off, the VM options choose their own class-data sharing");
+    const JVM& jvm = *properties.getFoundJvm();
+    const int javaFeature = chosenJavaFeature(jvm);
+    if (javaFeature < kFirstArchivingJava) return note(L"off, the VM keeps no class-data archive of a program");
+    if (!classPathCanBeArchived(options)) return note(L"off, a folder of the class path holds files, and the VM archives jar files only");
+    const std::wstring application = applicationName(properties.getFullPathAndNameOfExe());
+    const std::wstring folder = writableFolder(properties, application);
+    if (folder.empty()) return note(L"off, no cache folder can be written");
+    const std::optional<CachePlan> plan = planFor(folder, application, shortHash(cacheDependencies(jvm.getJvmPath(), options)), !debugFile.empty());
+    if (!plan) return note(L"off, too little free space in " + folder);
+    const std::vector<std::wstring> cacheOptions = startupCacheOptions(javaFeature, *plan);
+    options.insert(options.begin(), cacheOptions.begin(), cacheOptions.end());
+    note(description(javaFeature, *plan));
+    scheduleExitWork(*plan, debugFile);
+}
