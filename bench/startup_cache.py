@@ -25,7 +25,7 @@ from pathlib import Path
 from startup import (ROOT, BenchError, Samples, cmake_build, log_tail, machine_description, ms, run_once, say,
                      table, verdict)
 
-SOURCE_FILES = 8
+SOURCE_FILES = 5
 JAVA_VERSIONS = (17, 25)
 # Later starts with the cache, as a share of `java`'s median; first starts at most twice `java`'s.
 LATER_TARGETS = {17: 0.85, 25: 0.75}
@@ -44,29 +44,26 @@ def installed_jdk(version):
 
 
 def write_sources(folder):
-    """A handful of classes that use generics, lambdas, records and the collections; their paths."""
+    """A handful of small classes that call one another and the collections; their paths."""
     shutil.rmtree(folder, ignore_errors=True)
     package = folder / "demo"
     package.mkdir(parents=True)
     for index in range(SOURCE_FILES):
         (package / f"Part{index}.java").write_text(f"""package demo;
 
-import java.util.*;
-import java.util.stream.*;
+import java.util.ArrayList;
+import java.util.List;
 
 public class Part{index} {{
-    record Item(String name, int weight) {{}}
+    private final List<String> names = new ArrayList<>();
 
-    public static Map<Integer, List<String>> group(List<Item> items) {{
-        return items.stream().filter(i -> i.weight() > {index})
-                .collect(Collectors.groupingBy(Item::weight, TreeMap::new,
-                         Collectors.mapping(Item::name, Collectors.toList())));
+    public Part{index} add(String name) {{
+        names.add(name + {index});
+        return this;
     }}
 
-    public static String describe() {{
-        List<Item> items = new ArrayList<>();
-        for (int i = 0; i < 20; i++) items.add(new Item("item" + i, i % 7));
-        return group(items).toString() + Part{(index + 1) % SOURCE_FILES}.class.getSimpleName();
+    public String describe() {{
+        return names + " then " + new Part{(index + 1) % SOURCE_FILES}().add("next").names;
     }}
 }}
 """)

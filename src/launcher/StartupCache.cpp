@@ -26,6 +26,8 @@ constexpr int kFirstAotLoggingJava = 25;
 // an error; with less free space than this no archive is written.
 constexpr std::uint64_t kMinimumFreeBytes = std::uint64_t{256} << 20;
 constexpr std::size_t kHashDigits = 16;
+// The first four bytes of every dynamic class-data archive (the number 0xf00baba8, little-endian).
+const std::string kDynamicArchiveMagic = "\xa8\xab\x0b\xf0";
 
 // What the process's end still has to do for the cache.
 struct ExitWork {
@@ -166,19 +168,26 @@ void removeOtherCaches(const std::wstring& folder, const std::wstring& applicati
     for (const std::wstring& name : others) platform::removeFile(inFolder(folder, name));
 }
 
-// The plan for the archive "<folder>/<application>-<hash>.jsa"; empty when that archive does not
-// exist yet and the folder's volume has too little space to write it.
+// Whether the file `archive` begins as a dynamic class-data archive does. Anything else under the
+// name (a damaged file, another kind of archive) is rewritten, since an old VM would keep ignoring it.
+bool looksLikeDynamicArchive(const std::wstring& archive) {
+    return platform::readFileStart(archive, kDynamicArchiveMagic.size()) == kDynamicArchiveMagic;
+}
+
+// The plan for the archive "<folder>/<application>-<hash>.jsa": read it when it is there, else
+// write it; empty when it must be written and the folder's volume has too little space for it.
 std::optional<CachePlan> planFor(const std::wstring& folder, const std::wstring& application, const std::wstring& hash,
                                  bool withVmLog) {
     const std::wstring stem = application + L"-" + hash;
     const std::wstring ownStem = inFolder(folder, stem + L"." + toDecimal(platform::processId()));
     CachePlan plan{CacheAction::Read, inFolder(folder, stem + L".jsa"), {}, withVmLog ? ownStem + L".log" : L""};
     const bool roomy = platform::freeBytes(folder).value_or(0) >= kMinimumFreeBytes;
-    if (platform::fileStamp(plan.archive)) {
+    if (looksLikeDynamicArchive(plan.archive)) {
         if (roomy) plan.action = CacheAction::ReadAndKeepCurrent;
         return plan;
     }
     if (!roomy) return std::nullopt;
+    platform::removeFile(plan.archive);
     removeOtherCaches(folder, application, stem);
     plan.action = CacheAction::Write;
     plan.writtenArchive = ownStem + L".jsa.part";

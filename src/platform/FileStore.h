@@ -1,7 +1,8 @@
-// Keeping files of one's own: their stamps, folders created on demand, exclusive creation,
+// Keeping files of one's own: their stamps and first bytes, folders created on demand, exclusive creation,
 // removal, publication under a final name, and the free space of a folder's volume.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,6 +18,10 @@ struct FileStamp {
 
 // The stamp of the file or folder at `path` (links followed); empty when it cannot be read.
 std::optional<FileStamp> fileStamp(const std::wstring& path);
+
+// The first `count` bytes of the file `path` (fewer when it is shorter); empty when it cannot be
+// opened or read.
+std::optional<std::string> readFileStart(const std::wstring& path, std::size_t count);
 
 // Creates the folder `path` and any missing folder above it; true when the folder exists
 // afterwards.

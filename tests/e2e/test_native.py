@@ -292,15 +292,15 @@ class StartupCacheTest(LauncherTestCase):
         self.jar = self.temp / "lib" / "app.jar"
         e2e.make_jar(self.jar_classes, self.jar)
 
-    def each_java(self):
-        """Yields (version, Java home, launcher installed for it) in a subtest per version; a version
-        the machine lacks is skipped with a message."""
+    def for_each_java(self, check):
+        """Calls check(version, Java home, launcher installed for it) in a subtest per version; a
+        version the machine lacks is skipped with a message."""
         for version in self.JAVA_VERSIONS:
             with self.subTest(java=version):
                 home = e2e.installed_jdk(version)
                 if home is None:
                     self.skipTest(f"no Java {version} in /usr/lib/jvm")
-                yield version, home, e2e.InstalledLauncher(LAUNCHER, self.temp / f"java{version}", "tool")
+                check(version, home, e2e.InstalledLauncher(LAUNCHER, self.temp / f"java{version}", "tool"))
 
     def cache_config(self, app, home, *lines):
         app.configure([f"wexal.java.home.path={home}", "wexal.main.class=app.Main", f"-Djava.class.path={self.jar}",
@@ -317,7 +317,7 @@ class StartupCacheTest(LauncherTestCase):
         return sorted(path.name for path in folder.iterdir()) if folder.is_dir() else []
 
     def test_first_run_writes_the_archive_and_the_second_maps_it(self):
-        for version, home, app in self.each_java():
+        def check(version, home, app):
             self.cache_config(app, home)
             run, debug = self.run_logged(app, "one")
             self.assertSucceeded(run, "count=1\narg=one\n")
@@ -332,14 +332,18 @@ class StartupCacheTest(LauncherTestCase):
             self.assertRegex(debug, r"\[info\]\[cds\] Mapped dynamic region #0")
             self.assertEqual(self.cache_files(app.folder / "tool.cache"), [archive])
 
+        self.for_each_java(check)
+
     def test_archive_is_published_when_the_program_ends_by_system_exit(self):
-        for _, home, app in self.each_java():
+        def check(_version, home, app):
             self.cache_config(app, home, "-Dprobe=exit")
             self.assertEqual(app.run("3", cwd=self.start_dir).returncode, 3)
             self.assertRegex(" ".join(self.cache_files(app.folder / "tool.cache")), r"^tool-[0-9a-f]{16}\.jsa$")
 
+        self.for_each_java(check)
+
     def test_changed_jar_gets_a_new_archive_in_place_of_the_old(self):
-        for version, home, app in self.each_java():
+        def check(version, home, app):
             self.cache_config(app, home)
             self.assertSucceeded(app.run(cwd=self.start_dir), "count=0\n")
             before = self.cache_files(app.folder / "tool.cache")
@@ -352,14 +356,30 @@ class StartupCacheTest(LauncherTestCase):
             self.assertNotEqual(after, before)
             self.assertNotIn("Mapped dynamic region", debug)
 
+        self.for_each_java(check)
+
+    def test_damaged_archive_is_written_anew_and_the_program_runs_as_without_cache(self):
+        def check(_version, home, app):
+            self.cache_config(app, home)
+            self.assertSucceeded(app.run(cwd=self.start_dir), "count=0\n")
+            [archive] = (app.folder / "tool.cache").iterdir()
+            archive.chmod(0o644)
+            archive.write_bytes(b"not an archive" * 1000)
+            self.assertSucceeded(app.run("x", cwd=self.start_dir), "count=1\narg=x\n")
+            self.assertEqual(archive.read_bytes()[:4], b"\xa8\xab\x0b\xf0")
+
+        self.for_each_java(check)
+
     def test_two_launches_at_once_both_succeed_and_leave_one_archive(self):
-        for _, home, app in self.each_java():
+        def check(_version, home, app):
             self.cache_config(app, home, "wexal.debug.file=")
             processes = [app.start(str(i), cwd=self.start_dir) for i in range(2)]
             for i, process in enumerate(processes):
                 stdout, stderr = process.communicate(timeout=120)
                 self.assertEqual((process.returncode, stdout, stderr), (0, f"count=1\narg={i}\n".encode(), b""))
             self.assertRegex(" ".join(self.cache_files(app.folder / "tool.cache")), r"^tool-[0-9a-f]{16}\.jsa$")
+
+        self.for_each_java(check)
 
     def test_cache_folder_that_cannot_be_created_leaves_the_program_as_without_cache(self):
         home = e2e.installed_jdk(17)

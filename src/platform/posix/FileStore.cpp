@@ -1,4 +1,4 @@
-// Keeping files of one's own on Linux: stat, mkdir, exclusive open, link and statvfs.
+// Keeping files of one's own on Linux: stat, read, mkdir, exclusive open, link and statvfs.
 #include "platform/FileStore.h"
 
 #include <fcntl.h>
@@ -18,6 +18,22 @@ std::optional<FileStamp> fileStamp(const std::wstring& path) {
     if (stat(toUtf8(path).c_str(), &status) != 0) return std::nullopt;
     const std::int64_t modified = std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec;
     return FileStamp{static_cast<std::uint64_t>(status.st_size), modified};
+}
+
+std::optional<std::string> readFileStart(const std::wstring& path, std::size_t count) {
+    const posix::FileDescriptor file(open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return std::nullopt;
+    std::string bytes(count, '\0');
+    std::size_t filled = 0;
+    while (filled < count) {
+        const ssize_t read = ::read(file.get(), &bytes[filled], count - filled);
+        if (read == 0) break;
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) return std::nullopt;
+        filled += static_cast<std::size_t>(read);
+    }
+    bytes.resize(filled);
+    return bytes;
 }
 
 bool createDirectories(const std::wstring& path) {

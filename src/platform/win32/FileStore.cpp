@@ -1,4 +1,4 @@
-// Keeping files of one's own on Windows: file attributes, CreateDirectoryW, CREATE_NEW,
+// Keeping files of one's own on Windows: file attributes, ReadFile, CreateDirectoryW, CREATE_NEW,
 // MoveFileExW and GetDiskFreeSpaceExW.
 #include "platform/FileStore.h"
 
@@ -12,6 +12,20 @@ std::optional<FileStamp> fileStamp(const std::wstring& path) {
     const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
     const std::uint64_t modified = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
     return FileStamp{size, static_cast<std::int64_t>(modified)};
+}
+
+std::optional<std::string> readFileStart(const std::wstring& path, std::size_t count) {
+    const win32::FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return std::nullopt;
+    std::string bytes(count, '\0');
+    std::size_t filled = 0;
+    DWORD read = 0;
+    while (filled < count && ReadFile(file.get(), &bytes[filled], static_cast<DWORD>(count - filled), &read, nullptr) && read > 0) {
+        filled += read;
+    }
+    bytes.resize(filled);
+    return bytes;
 }
 
 bool createDirectories(const std::wstring& path) {

@@ -22,6 +22,14 @@ TEST(FileStamp, ChangesWithTheFilesSizeAndIsEmptyForAMissingFile) {
     EXPECT_FALSE(platform::fileStamp(dir / L"missing.jar"));
 }
 
+TEST(ReadFileStart, ReadsAtMostTheFirstBytes) {
+    TempDir dir;
+    const std::wstring file = dir.writeFile(L"archive.jsa", "magic and more");
+    EXPECT_EQ(platform::readFileStart(file, 5), "magic");
+    EXPECT_EQ(platform::readFileStart(file, 100), "magic and more");
+    EXPECT_FALSE(platform::readFileStart(dir / L"missing.jsa", 5));
+}
+
 TEST(CreateDirectories, CreatesMissingParentsAndAcceptsAnExistingFolderButNoFile) {
     TempDir dir;
     EXPECT_TRUE(platform::createDirectories(dir / L"a/b/c"));
