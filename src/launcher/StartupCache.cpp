@@ -107,7 +107,7 @@ std::wstring applicationName(const std::wstring& exePath) {
     return name;
 }
 
-// `folder` followed by a separator, unless it ends in one.
+// `name` inside `folder`, joined by a separator unless the folder ends in one.
 std::wstring inFolder(const std::wstring& folder, const std::wstring& name) {
     const bool separated = endsWith(folder, std::wstring(1, platform::kPathSeparator)) || endsWith(folder, L"/");
     return separated ? folder + name : folder + platform::kPathSeparator + name;
@@ -223,6 +223,16 @@ std::wstring description(int javaFeature, const CachePlan& plan) {
     return L"dynamic class-data archive " + plan.archive + L", read";
 }
 
+// Why the launch gets no cache, whatever the folder; empty when nothing stands against it.
+std::wstring reasonAgainstCache(const std::vector<std::wstring>& options, int javaFeature) {
+    if (std::any_of(options.begin(), options.end(), choosesOwnClassSharing)) {
+        return L"the VM options choose their own class-data sharing";
+    }
+    if (javaFeature < kFirstArchivingJava) return L"the VM keeps no class-data archive of a program";
+    if (!classPathCanBeArchived(options)) return L"a folder of the class path holds files, and the VM archives jar files only";
+    return {};
+}
+
 }  // namespace
 
 std::vector<std::wstring> startupCacheOptions(int javaFeature, const CachePlan& plan) {
@@ -244,7 +254,9 @@ std::vector<std::wstring> startupCacheOptions(int javaFeature, const CachePlan& 
 int javaFeatureVersion(const std::wstring& version) {
     const auto numberAt = [&](std::size_t at) {
         int value = 0;
-        for (; at < version.size() && isAsciiDigit(version[at]) && value < 100000; ++at) value = value * 10 + (version[at] - L'0');
+        for (; at < version.size() && isAsciiDigit(version[at]) && value < 100000; ++at) {
+            value = value * 10 + (version[at] - L'0');
+        }
         return value;
     };
     const int first = numberAt(0);
@@ -260,15 +272,15 @@ void addStartupCacheOptions(Properties& properties) {
         if (!debugFile.empty()) appendDebugLine(debugFile, L"The startup cache: " + text);
     };
     std::vector<std::wstring>& options = properties.getJavaSystemProperties();
-    if (std::any_of(options.begin(), options.end(), choosesOwnClassSharing)) return note(L"off, the VM options choose their own class-data sharing");
     const JVM& jvm = *properties.getFoundJvm();
     const int javaFeature = chosenJavaFeature(jvm);
-    if (javaFeature < kFirstArchivingJava) return note(L"off, the VM keeps no class-data archive of a program");
-    if (!classPathCanBeArchived(options)) return note(L"off, a folder of the class path holds files, and the VM archives jar files only");
+    const std::wstring reason = reasonAgainstCache(options, javaFeature);
+    if (!reason.empty()) return note(L"off, " + reason);
     const std::wstring application = applicationName(properties.getFullPathAndNameOfExe());
     const std::wstring folder = writableFolder(properties, application);
     if (folder.empty()) return note(L"off, no cache folder can be written");
-    const std::optional<CachePlan> plan = planFor(folder, application, shortHash(cacheDependencies(jvm.getJvmPath(), options)), !debugFile.empty());
+    const std::wstring hash = shortHash(cacheDependencies(jvm.getJvmPath(), options));
+    const std::optional<CachePlan> plan = planFor(folder, application, hash, !debugFile.empty());
     if (!plan) return note(L"off, too little free space in " + folder);
     const std::vector<std::wstring> cacheOptions = startupCacheOptions(javaFeature, *plan);
     options.insert(options.begin(), cacheOptions.begin(), cacheOptions.end());
