@@ -55,7 +55,7 @@ import java.util.ArrayList;
 import java.util.List;
 
 public class Part{index} {{
-    private final List<String> names = new ArrayList<>();
+    final List<String> names = new ArrayList<>();
 
     public Part{index} add(String name) {{
         names.add(name + {index});

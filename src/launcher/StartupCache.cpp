@@ -223,12 +223,20 @@ std::wstring description(int javaFeature, const CachePlan& plan) {
     return L"dynamic class-data archive " + plan.archive + L", read";
 }
 
+// Whether the VM library's folder holds the VM's default class-data archive, on which a program's
+// archive builds: without it the VM warns on every start and archives nothing.
+bool hasDefaultArchive(const std::wstring& vmLibrary) {
+    const std::wstring folder = vmLibrary.substr(0, vmLibrary.rfind(platform::kPathSeparator) + 1);
+    return platform::fileStamp(folder + L"classes.jsa").has_value();
+}
+
 // Why the launch gets no cache, whatever the folder; empty when nothing stands against it.
-std::wstring reasonAgainstCache(const std::vector<std::wstring>& options, int javaFeature) {
+std::wstring reasonAgainstCache(const std::vector<std::wstring>& options, const JVM& jvm, int javaFeature) {
     if (std::any_of(options.begin(), options.end(), choosesOwnClassSharing)) {
         return L"the VM options choose their own class-data sharing";
     }
     if (javaFeature < kFirstArchivingJava) return L"the VM keeps no class-data archive of a program";
+    if (!hasDefaultArchive(jvm.getJvmPath())) return L"the VM has no default class-data archive to build on";
     if (!classPathCanBeArchived(options)) return L"a folder of the class path holds files, and the VM archives jar files only";
     return {};
 }
@@ -274,7 +282,7 @@ void addStartupCacheOptions(Properties& properties) {
     std::vector<std::wstring>& options = properties.getJavaSystemProperties();
     const JVM& jvm = *properties.getFoundJvm();
     const int javaFeature = chosenJavaFeature(jvm);
-    const std::wstring reason = reasonAgainstCache(options, javaFeature);
+    const std::wstring reason = reasonAgainstCache(options, jvm, javaFeature);
     if (!reason.empty()) return note(L"off, " + reason);
     const std::wstring application = applicationName(properties.getFullPathAndNameOfExe());
     const std::wstring folder = writableFolder(properties, application);
