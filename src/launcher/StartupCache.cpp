@@ -27,6 +27,8 @@ constexpr int kFirstAotLoggingJava = 25;
 constexpr std::uint64_t kMinimumFreeBytes = std::uint64_t{256} << 20;
 constexpr std::size_t kHashDigits = 16;
 // The first four bytes of every dynamic class-data archive (the number 0xf00baba8, little-endian).
+// The end of the name of an archive that the VM writes and the launcher has not published yet.
+const wchar_t kUnpublishedSuffix[] = L".jsa.part";
 const std::string kDynamicArchiveMagic = "\xa8\xab\x0b\xf0";
 
 // What the process's end still has to do for the cache.
@@ -157,15 +159,19 @@ bool isCacheFileOf(const std::wstring& name, const std::wstring& application) {
 }
 
 // Removes the files of the application's other configurations, so that the folder holds one
-// cache per application. Files in use elsewhere may refuse; they go next time.
-void removeOtherCaches(const std::wstring& folder, const std::wstring& application, const std::wstring& stem) {
-    std::vector<std::wstring> others;
+// cache per application, and the archives that earlier starts of this configuration wrote but
+// never published (a process ended by the VM on Windows does not run the launcher's exit work).
+// Files in use elsewhere may refuse; they go next time.
+void removeStaleFiles(const std::wstring& folder, const std::wstring& application, const std::wstring& stem) {
+    std::vector<std::wstring> stale;
     platform::listDirectory(inFolder(folder, L""), [&](const platform::DirectoryEntry& entry) {
-        if (!entry.isDirectory && isCacheFileOf(entry.name, application) && !startsWith(entry.name, stem + L".")) {
-            others.push_back(entry.name);
+        const bool ofThisConfiguration = startsWith(entry.name, stem + L".");
+        const bool unpublished = endsWith(entry.name, kUnpublishedSuffix);
+        if (!entry.isDirectory && isCacheFileOf(entry.name, application) && (!ofThisConfiguration || unpublished)) {
+            stale.push_back(entry.name);
         }
     });
-    for (const std::wstring& name : others) platform::removeFile(inFolder(folder, name));
+    for (const std::wstring& name : stale) platform::removeFile(inFolder(folder, name));
 }
 
 // Whether the file `archive` begins as a dynamic class-data archive does. Anything else under the
@@ -188,9 +194,9 @@ std::optional<CachePlan> planFor(const std::wstring& folder, const std::wstring&
     }
     if (!roomy) return std::nullopt;
     platform::removeFile(plan.archive);
-    removeOtherCaches(folder, application, stem);
+    removeStaleFiles(folder, application, stem);
     plan.action = CacheAction::Write;
-    plan.writtenArchive = ownStem + L".jsa.part";
+    plan.writtenArchive = ownStem + kUnpublishedSuffix;
     return plan;
 }
 

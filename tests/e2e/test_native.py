@@ -358,15 +358,18 @@ class StartupCacheTest(LauncherTestCase):
 
         self.for_each_java(check)
 
-    def test_damaged_archive_is_written_anew_and_the_program_runs_as_without_cache(self):
+    def test_damaged_archive_is_written_anew_and_unpublished_leftovers_go(self):
         def check(_version, home, app):
             self.cache_config(app, home)
             self.assertSucceeded(app.run(cwd=self.start_dir), "count=0\n")
             [archive] = (app.folder / "tool.cache").iterdir()
             archive.chmod(0o644)
             archive.write_bytes(b"not an archive" * 1000)
+            leftover = archive.with_name(archive.stem + ".99999.jsa.part")
+            leftover.write_bytes(b"written by a start that never published it")
             self.assertSucceeded(app.run("x", cwd=self.start_dir), "count=1\narg=x\n")
             self.assertEqual(archive.read_bytes()[:4], b"\xa8\xab\x0b\xf0")
+            self.assertEqual(self.cache_files(archive.parent), [archive.name])
 
         self.for_each_java(check)
 
