@@ -26,9 +26,9 @@ constexpr int kFirstAotLoggingJava = 25;
 // an error; with less free space than this no archive is written.
 constexpr std::uint64_t kMinimumFreeBytes = std::uint64_t{256} << 20;
 constexpr std::size_t kHashDigits = 16;
-// The first four bytes of every dynamic class-data archive (the number 0xf00baba8, little-endian).
 // The end of the name of an archive that the VM writes and the launcher has not published yet.
 const wchar_t kUnpublishedSuffix[] = L".jsa.part";
+// The first four bytes of every dynamic class-data archive (the number 0xf00baba8, little-endian).
 const std::string kDynamicArchiveMagic = "\xa8\xab\x0b\xf0";
 
 // What the process's end still has to do for the cache.
@@ -65,7 +65,9 @@ void moveVmLogIntoDebugFile(const std::wstring& vmLog, const std::wstring& debug
 }
 
 // Runs when the process ends, once the VM has written its archive: the VM writes it on its way
-// out, both when DestroyJavaVM returns and when System.exit ends the process.
+// out, both when DestroyJavaVM returns and when System.exit ends the process. (On Windows the VM's
+// own C runtime ends a System.exit, which may skip this; the next start that writes removes the
+// unpublished file.)
 void finishAtExit() {
     const ExitWork& work = exitWork();
     // Publishing under the final name in one step means a concurrent launch never maps a partly
@@ -293,6 +295,10 @@ void addStartupCacheOptions(Properties& properties) {
     const std::wstring application = applicationName(properties.getFullPathAndNameOfExe());
     const std::wstring folder = writableFolder(properties, application);
     if (folder.empty()) return note(L"off, no cache folder can be written");
+    // The VM reads a list separator in an archive option as the start of a second archive's path.
+    if (inFolder(folder, application).find(platform::kPathListSeparator) != std::wstring::npos) {
+        return note(L"off, the cache's path holds the path list separator");
+    }
     const std::wstring hash = shortHash(cacheDependencies(jvm.getJvmPath(), options));
     const std::optional<CachePlan> plan = planFor(folder, application, hash, !debugFile.empty());
     if (!plan) return note(L"off, too little free space in " + folder);

@@ -384,13 +384,16 @@ class StartupCacheTest(LauncherTestCase):
 
         self.for_each_java(check)
 
-    def test_cache_folder_that_cannot_be_created_leaves_the_program_as_without_cache(self):
-        home = e2e.installed_jdk(17)
+    def test_cache_folder_that_cannot_be_used_leaves_the_program_as_without_cache(self):
         (self.temp / "blocker").write_text("a file where the cache folder's parent should be")
-        self.cache_config(self.app, home, f"wexal.startup.cache.dir={self.temp}/blocker/cache")
-        run, debug = self.run_logged(self.app, "one")
-        self.assertSucceeded(run, "count=1\narg=one\n")
-        self.assertIn("The startup cache: off, no cache folder can be written\n", debug)
+        cases = [(self.temp / "blocker" / "cache", "no cache folder can be written"),
+                 (self.temp / "a:b", "the cache's path holds the path list separator")]
+        for folder, reason in cases:
+            with self.subTest(folder=folder):
+                self.cache_config(self.app, e2e.installed_jdk(17), f"wexal.startup.cache.dir={folder}")
+                run, debug = self.run_logged(self.app, "one")
+                self.assertSucceeded(run, "count=1\narg=one\n")
+                self.assertIn(f"The startup cache: off, {reason}\n", debug)
 
     def test_unwritable_folder_beside_the_configuration_falls_back_to_the_users_cache(self):
         home = e2e.installed_jdk(17)
