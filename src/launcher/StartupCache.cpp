@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
+#include <utility>
 
 #include "config/Properties.h"
 #include "launcher/DebugFile.h"
@@ -87,15 +88,13 @@ void scheduleExitWork(const CachePlan& plan, const std::wstring& debugFile) {
 // JAVA_VERSION of the Java home's release file, without its quotes; empty when there is none.
 std::wstring releaseJavaVersion(const std::wstring& javaHome) {
     const std::optional<std::string> text = platform::readFileBytes(javaHome + platform::kPathSeparator + L"release");
-    const std::string key = "JAVA_VERSION=";
-    std::string version;
-    if (text) {
-        forEachLine(*text, [&](const std::string& line) {
-            if (line.compare(0, key.size(), key) == 0) version = line.substr(key.size());
-        });
-    }
-    version.erase(std::remove(version.begin(), version.end(), '"'), version.end());
-    return fromUtf8(version);
+    const std::string key = "\nJAVA_VERSION=";
+    const std::string lines = "\n" + text.value_or("");
+    const std::size_t at = lines.find(key);
+    if (at == std::string::npos) return {};
+    const std::size_t start = at + key.size();
+    const std::size_t quoted = lines.compare(start, 1, "\"") == 0 ? 1 : 0;
+    return fromUtf8(lines.substr(start + quoted, lines.find_first_of("\"\r\n", start + quoted) - start - quoted));
 }
 
 // The Java feature version of the chosen VM: its recorded version, else its release file's.
@@ -155,8 +154,7 @@ std::wstring writableFolder(const Properties& properties, const std::wstring& ap
 bool isCacheFileOf(const std::wstring& name, const std::wstring& application) {
     const std::wstring prefix = application + L"-";
     if (!startsWith(name, prefix) || name.size() <= prefix.size() + kHashDigits) return false;
-    const std::wstring hash = name.substr(prefix.size(), kHashDigits);
-    const bool hex = std::all_of(hash.begin(), hash.end(), [](wchar_t c) { return isAsciiDigit(c) || (c >= L'a' && c <= L'f'); });
+    const bool hex = name.substr(prefix.size(), kHashDigits).find_first_not_of(L"0123456789abcdef") == std::wstring::npos;
     return hex && name[prefix.size() + kHashDigits] == L'.';
 }
 
@@ -165,15 +163,14 @@ bool isCacheFileOf(const std::wstring& name, const std::wstring& application) {
 // never published (a process ended by the VM on Windows does not run the launcher's exit work).
 // Files in use elsewhere may refuse; they go next time.
 void removeStaleFiles(const std::wstring& folder, const std::wstring& application, const std::wstring& stem) {
-    std::vector<std::wstring> stale;
+    // Both systems let a listing go on while entries already listed are removed.
     platform::listDirectory(inFolder(folder, L""), [&](const platform::DirectoryEntry& entry) {
         const bool ofThisConfiguration = startsWith(entry.name, stem + L".");
         const bool unpublished = endsWith(entry.name, kUnpublishedSuffix);
         if (!entry.isDirectory && isCacheFileOf(entry.name, application) && (!ofThisConfiguration || unpublished)) {
-            stale.push_back(entry.name);
+            platform::removeFile(inFolder(folder, entry.name));
         }
     });
-    for (const std::wstring& name : stale) platform::removeFile(inFolder(folder, name));
 }
 
 // Whether the file `archive` begins as a dynamic class-data archive does. Anything else under the
@@ -207,7 +204,7 @@ std::optional<CachePlan> planFor(const std::wstring& folder, const std::wstring&
 std::vector<std::wstring> loggingOptions(int javaFeature, const std::wstring& vmLog) {
     const bool aot = javaFeature >= kFirstAotLoggingJava;
     std::vector<std::wstring> options{L"-Xlog:cds*=off"};
-    if (aot) options.emplace_back(L"-Xlog:aot*=off");
+    if (aot) options.push_back(std::wstring(L"-Xlog:aot*=off"));
     // Quoted, so that a drive letter's colon is no separator of the option; a quote cannot be.
     if (!vmLog.empty() && vmLog.find(L'"') == std::wstring::npos) {
         options.push_back(std::wstring(aot ? L"-Xlog:cds,aot" : L"-Xlog:cds") + L":file=\"" + vmLog + L"\"::filecount=0");
@@ -217,18 +214,11 @@ std::vector<std::wstring> loggingOptions(int javaFeature, const std::wstring& vm
 
 // How the debug file names what the cache does.
 std::wstring description(int javaFeature, const CachePlan& plan) {
-    switch (plan.action) {
-        case CacheAction::Write:
-            return L"dynamic class-data archive " + plan.archive + L", written at exit";
-        case CacheAction::ReadAndKeepCurrent:
-            if (javaFeature >= kFirstSelfMaintainingJava) {
-                return L"automatic class-data archive " + plan.archive + L", read and kept current by the VM";
-            }
-            break;
-        case CacheAction::Read:
-            break;
-    }
-    return L"dynamic class-data archive " + plan.archive + L", read";
+    const bool keptCurrent = plan.action == CacheAction::ReadAndKeepCurrent && javaFeature >= kFirstSelfMaintainingJava;
+    const wchar_t* const how = plan.action == CacheAction::Write ? L", written at exit"
+                               : keptCurrent                     ? L", read and kept current by the VM"
+                                                                 : L", read";
+    return (keptCurrent ? L"automatic class-data archive " : L"dynamic class-data archive ") + plan.archive + how;
 }
 
 // Whether the VM library's folder holds the VM's default class-data archive, on which a program's
@@ -249,6 +239,11 @@ std::wstring reasonAgainstCache(const std::vector<std::wstring>& options, const 
     return {};
 }
 
+// Writes "The startup cache: <text><more>" to the debug file, if there is one.
+void noteInDebugFile(const std::wstring& debugFile, const wchar_t* text, const std::wstring& more) {
+    if (!debugFile.empty()) appendDebugLine(debugFile, L"The startup cache: " + (text + more));
+}
+
 }  // namespace
 
 std::vector<std::wstring> startupCacheOptions(int javaFeature, const CachePlan& plan) {
@@ -261,37 +256,30 @@ std::vector<std::wstring> startupCacheOptions(int javaFeature, const CachePlan& 
         return options;
     }
     if (plan.action == CacheAction::ReadAndKeepCurrent && javaFeature >= kFirstSelfMaintainingJava) {
-        options.emplace_back(L"-XX:+AutoCreateSharedArchive");
+        options.push_back(std::wstring(L"-XX:+AutoCreateSharedArchive"));
     }
     options.push_back(L"-XX:SharedArchiveFile=" + plan.archive);
     return options;
 }
 
 int javaFeatureVersion(const std::wstring& version) {
-    const auto numberAt = [&](std::size_t at) {
-        int value = 0;
-        for (; at < version.size() && isAsciiDigit(version[at]) && value < 100000; ++at) {
-            value = value * 10 + (version[at] - L'0');
-        }
-        return value;
-    };
-    const int first = numberAt(0);
     // Before Java 9 versions read "1.<feature>...".
-    if (first == 1 && version.size() > 2 && version[1] == L'.') return numberAt(2);
-    return first;
+    int feature = 0;
+    for (std::size_t at = startsWith(version, L"1.") ? 2 : 0; at < version.size() && isAsciiDigit(version[at]) && feature < 100000; ++at) {
+        feature = feature * 10 + (version[at] - L'0');
+    }
+    return feature;
 }
 
 void addStartupCacheOptions(Properties& properties) {
     if (!properties.isStartupCache()) return;
     const std::wstring& debugFile = properties.getDebugFile();
-    const auto note = [&](const std::wstring& text) {
-        if (!debugFile.empty()) appendDebugLine(debugFile, L"The startup cache: " + text);
-    };
+    const auto note = [&](const wchar_t* text, const std::wstring& more = {}) { noteInDebugFile(debugFile, text, more); };
     std::vector<std::wstring>& options = properties.getJavaSystemProperties();
     const JVM& jvm = *properties.getFoundJvm();
     const int javaFeature = chosenJavaFeature(jvm);
     const std::wstring reason = reasonAgainstCache(options, jvm, javaFeature);
-    if (!reason.empty()) return note(L"off, " + reason);
+    if (!reason.empty()) return note(L"off, ", reason);
     const std::wstring application = applicationName(properties.getFullPathAndNameOfExe());
     const std::wstring folder = writableFolder(properties, application);
     if (folder.empty()) return note(L"off, no cache folder can be written");
@@ -301,9 +289,10 @@ void addStartupCacheOptions(Properties& properties) {
     }
     const std::wstring hash = shortHash(cacheDependencies(jvm.getJvmPath(), options));
     const std::optional<CachePlan> plan = planFor(folder, application, hash, !debugFile.empty());
-    if (!plan) return note(L"off, too little free space in " + folder);
-    const std::vector<std::wstring> cacheOptions = startupCacheOptions(javaFeature, *plan);
-    options.insert(options.begin(), cacheOptions.begin(), cacheOptions.end());
-    note(description(javaFeature, *plan));
+    if (!plan) return note(L"off, too little free space in ", folder);
+    std::vector<std::wstring> cacheOptions = startupCacheOptions(javaFeature, *plan);
+    for (std::wstring& option : options) cacheOptions.push_back(std::move(option));
+    options.swap(cacheOptions);
+    note(L"", description(javaFeature, *plan));
     scheduleExitWork(*plan, debugFile);
 }

@@ -26,21 +26,21 @@ std::wstring stampText(const std::wstring& path) {
 
 // The value of the last class path option; empty when there is none.
 std::wstring classPath(const std::vector<std::wstring>& options) {
-    const auto last = std::find_if(options.rbegin(), options.rend(),
-                                   [](const std::wstring& option) { return startsWith(option, kClassPathOption); });
-    return last == options.rend() ? std::wstring() : last->substr(kClassPathOption.size());
+    std::wstring path;
+    for (const std::wstring& option : options) {
+        if (startsWith(option, kClassPathOption)) path = option.substr(kClassPathOption.size());
+    }
+    return path;
 }
 
-// The stamps of the jars in `folder` (which ends in a separator), in name order, as the VM
-// expands a "<folder>/*" class path entry to them.
+// The stamps of the jars in `folder` (which ends in a separator), as the VM expands a
+// "<folder>/*" class path entry to them. In the listing's order, which changes only when the
+// folder does.
 std::wstring folderJarStamps(const std::wstring& folder) {
-    std::vector<std::wstring> jars;
-    platform::listDirectory(folder, [&](const platform::DirectoryEntry& entry) {
-        if (!entry.isDirectory && endsWith(toLowerAscii(entry.name), L".jar")) jars.push_back(entry.name);
-    });
-    std::sort(jars.begin(), jars.end());
     std::wstring text;
-    for (const std::wstring& jar : jars) text += L" " + jar + stampText(folder + jar);
+    platform::listDirectory(folder, [&](const platform::DirectoryEntry& entry) {
+        if (!entry.isDirectory && endsWith(toLowerAscii(entry.name), L".jar")) text += L" " + entry.name + stampText(folder + entry.name);
+    });
     return text;
 }
 
@@ -112,9 +112,10 @@ std::wstring cacheDependencies(const std::wstring& vmLibrary, const std::vector<
 }
 
 bool classPathCanBeArchived(const std::vector<std::wstring>& options) {
-    const std::vector<std::wstring> entries = classPathEntries(classPath(options));
-    return std::none_of(entries.begin(), entries.end(),
-                        [](const std::wstring& entry) { return !isFolderWildcard(entry) && isFolderWithEntries(entry); });
+    for (const std::wstring& entry : classPathEntries(classPath(options))) {
+        if (!isFolderWildcard(entry) && isFolderWithEntries(entry)) return false;
+    }
+    return true;
 }
 
 std::wstring shortHash(const std::wstring& text) {
