@@ -150,6 +150,14 @@ void Properties::setSplash(const std::wstring& value) {
     m_splashFile = value;
 }
 
+void Properties::setStartupCache(const std::wstring& value) {
+    m_startupCache = toBool(value);
+}
+
+void Properties::setStartupCacheDir(const std::wstring& value) {
+    m_startupCacheDir = value;
+}
+
 void Properties::setErrorDefaultText(const std::wstring& value) {
     m_errorDefaultText = value;
     setDefaultErrorText(value);

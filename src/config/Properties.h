@@ -61,6 +61,10 @@ public:
     void setFoundJvm(std::shared_ptr<const JVM> jvm);
     // Appends a line for the debug file, written after the chosen VM and the settings.
     void addDebugNote(const std::wstring& line) { m_debugNotes.push_back(line); }
+    // The class-data cache that speeds up later starts: on when toBool(value); the folder of its
+    // files (empty for the default folder).
+    void setStartupCache(const std::wstring& value);
+    void setStartupCacheDir(const std::wstring& value);
 
     // Heap sizing: percentages of physical memory and limits in kilobytes, read as in HeapSizing.h.
     void setMemoryCheckLimits(const std::wstring& value);
@@ -119,6 +123,8 @@ public:
     const std::wstring& getWorkingDir() const { return m_workingDir; }
     const std::wstring& getSplash() const { return m_splashFile; }
     const std::wstring& getServiceName() const { return m_serviceName; }
+    bool isStartupCache() const { return m_startupCache; }
+    const std::wstring& getStartupCacheDir() const { return m_startupCacheDir; }
     std::vector<std::wstring>& getJavaSystemProperties() { return m_javaSystemProperties; }
     const std::vector<std::wstring>& getJavaSystemProperties() const { return m_javaSystemProperties; }
     const std::wstring& getJarsInClasspath() const { return m_jarsInClasspath; }
@@ -167,4 +173,6 @@ private:
     std::uint32_t m_memoryInitUpperLimit = 2147483647;
     std::uint32_t m_memoryInitLowerLimit = 0;
     std::wstring m_splashFile;
+    bool m_startupCache = false;
+    std::wstring m_startupCacheDir;
 };

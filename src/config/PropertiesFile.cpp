@@ -42,6 +42,8 @@ const TextKey kTextKeys[] = {
     {L"wexal.memory.check.limits", &Properties::setMemoryCheckLimits},
     {L"wexal.sysprop.process.id", &Properties::setSyspropProcessId},
     {L"wexal.splash", &Properties::setSplash},
+    {L"wexal.startup.cache", &Properties::setStartupCache},
+    {L"wexal.startup.cache.dir", &Properties::setStartupCacheDir},
     {L"wexal.trap.console.ctrl", &Properties::setTrapConsoleCtrl},
     {L"wexal.working.dir", &Properties::setWorkingDir},
     {L"wexal.debug.file", &Properties::setDebugFile},

@@ -12,6 +12,7 @@
 #include "config/Properties.h"
 #include "launcher/ConsoleTrap.h"
 #include "launcher/DebugFile.h"
+#include "launcher/StartupCache.h"
 #include "platform/ConsoleEvents.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/ErrorBox.h"
@@ -203,6 +204,7 @@ void JVMLauncher::showSplashScreen() {
 VmInitArgs JVMLauncher::buildInitArgs() {
     return reportFailures(L"Error while setting up JVM init arguments.", [this] {
         completePathOptions(m_properties);
+        addStartupCacheOptions(m_properties);
         return VmInitArgs(m_properties.getJavaSystemProperties());
     });
 }

@@ -36,7 +36,8 @@ public:
     void launch();
 
     // The init arguments for the configured options, after the class path and library path have
-    // been merged into them. Failures end the process through the error report.
+    // been merged into them and the startup cache's options added. Failures end the process
+    // through the error report.
     VmInitArgs buildInitArgs();
 
     // Calls the main class's static initiateExit(0) in the VM of `currentLauncher` on the calling

@@ -71,4 +71,17 @@ extern const JavaInstallFolder kJavaInstallFolders[];
 // The places the search for installed Javas reads, for a message that names them.
 extern const wchar_t* const kJavaSearchPlaces;
 
+// A place where a user's caches live: the folder an environment variable names, and the paths
+// that lead from it to an application's cache folder (`<value><below><separator><application><inside>`).
+struct UserCacheRoot {
+    const wchar_t* variable;
+    const wchar_t* below;
+    const wchar_t* inside;
+};
+
+// The places for a user's caches, tried in order until one's variable is set; the list ends
+// with a null variable. "%LOCALAPPDATA%\<application>\cache" on Windows;
+// "$XDG_CACHE_HOME/<application>", else "$HOME/.cache/<application>" on Linux.
+extern const UserCacheRoot kUserCacheRoots[];
+
 }  // namespace platform

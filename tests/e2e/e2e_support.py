@@ -4,6 +4,7 @@ configuration file, Java programs compiled for it, and runs that capture what a 
 import dataclasses
 import os
 import pathlib
+import re
 import selectors
 import shutil
 import subprocess
@@ -27,6 +28,17 @@ def built_file(variable, default):
 def java_home():
     """The JDK 17 the tests compile with and pin the launcher to."""
     return pathlib.Path(os.environ.get("WEXAL_E2E_JAVA_HOME", "/usr/lib/jvm/java-17-openjdk-amd64"))
+
+
+def installed_jdk(feature):
+    """The JDK of Java `feature` in /usr/lib/jvm, found by its release file (links to other folders
+    left out); None when the machine has none."""
+    for home in sorted(pathlib.Path("/usr/lib/jvm").glob("*")):
+        release = home / "release"
+        if not home.is_symlink() and release.is_file() and \
+                re.search(rf'^JAVA_VERSION="{feature}[."]', release.read_text(errors="replace"), re.M):
+            return home
+    return None
 
 
 @dataclasses.dataclass

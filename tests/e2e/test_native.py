@@ -403,6 +403,144 @@ def write_png(path, width, height):
                      + chunk(b"IEND", b""))
 
 
+class StartupCacheTest(LauncherTestCase):
+    """The class-data cache on each Java of the machine: the program's output stays that of a run
+    without it, whatever happens to the cache."""
+
+    JAVA_VERSIONS = (17, 25)
+
+    def setUp(self):
+        super().setUp()
+        self.jar_classes = self.temp / "jar-classes"
+        shutil.copytree(self.classes, self.jar_classes)
+        self.jar = self.temp / "lib" / "app.jar"
+        e2e.make_jar(self.jar_classes, self.jar)
+
+    def for_each_java(self, check):
+        """Calls check(version, Java home, launcher installed for it) in a subtest per version; a
+        version the machine lacks is skipped with a message."""
+        for version in self.JAVA_VERSIONS:
+            with self.subTest(java=version):
+                home = e2e.installed_jdk(version)
+                if home is None:
+                    self.skipTest(f"no Java {version} in /usr/lib/jvm")
+                check(version, home, e2e.InstalledLauncher(LAUNCHER, self.temp / f"java{version}", "tool"))
+
+    def cache_config(self, app, home, *lines):
+        app.configure([f"wexal.java.home.path={home}", "wexal.main.class=app.Main", f"-Djava.class.path={self.jar}",
+                       "-Dprobe=arguments", "wexal.startup.cache=true", "wexal.debug.file=debug.txt", *lines])
+
+    def run_logged(self, app, *args, **options):
+        """Runs `app` with a fresh debug file; returns the run and the debug file's text."""
+        (app.folder / "debug.txt").unlink(missing_ok=True)
+        run = app.run(*args, cwd=self.start_dir, **options)
+        return run, (app.folder / "debug.txt").read_text(errors="replace")
+
+    @staticmethod
+    def cache_files(folder):
+        return sorted(path.name for path in folder.iterdir()) if folder.is_dir() else []
+
+    def test_first_run_writes_the_archive_and_the_second_maps_it(self):
+        def check(version, home, app):
+            self.cache_config(app, home)
+            run, debug = self.run_logged(app, "one")
+            self.assertSucceeded(run, "count=1\narg=one\n")
+            [archive] = self.cache_files(app.folder / "tool.cache")
+            self.assertRegex(archive, r"^tool-[0-9a-f]{16}\.jsa$")
+            self.assertIn(f"The startup cache: dynamic class-data archive {app.folder}/tool.cache/{archive}, written at exit\n", debug)
+            run, debug = self.run_logged(app, "two")
+            self.assertSucceeded(run, "count=1\narg=two\n")
+            how = "automatic class-data archive" if version >= 19 else "dynamic class-data archive"
+            kept = ", read and kept current by the VM" if version >= 19 else ", read"
+            self.assertIn(f"The startup cache: {how} {app.folder}/tool.cache/{archive}{kept}\n", debug)
+            self.assertRegex(debug, r"\[info\]\[cds\] Mapped dynamic region #0")
+            self.assertEqual(self.cache_files(app.folder / "tool.cache"), [archive])
+
+        self.for_each_java(check)
+
+    def test_archive_is_published_when_the_program_ends_by_system_exit(self):
+        def check(_version, home, app):
+            self.cache_config(app, home, "-Dprobe=exit")
+            self.assertEqual(app.run("3", cwd=self.start_dir).returncode, 3)
+            self.assertRegex(" ".join(self.cache_files(app.folder / "tool.cache")), r"^tool-[0-9a-f]{16}\.jsa$")
+
+        self.for_each_java(check)
+
+    def test_changed_jar_gets_a_new_archive_in_place_of_the_old(self):
+        def check(version, home, app):
+            self.cache_config(app, home)
+            self.assertSucceeded(app.run(cwd=self.start_dir), "count=0\n")
+            before = self.cache_files(app.folder / "tool.cache")
+            (self.jar_classes / f"extra-{version}.txt").write_text("a change of the jar")
+            e2e.make_jar(self.jar_classes, self.jar)
+            run, debug = self.run_logged(app)
+            self.assertSucceeded(run, "count=0\n")
+            after = self.cache_files(app.folder / "tool.cache")
+            self.assertEqual(len(after), 1)
+            self.assertNotEqual(after, before)
+            self.assertNotIn("Mapped dynamic region", debug)
+
+        self.for_each_java(check)
+
+    def test_damaged_archive_is_written_anew_and_unpublished_leftovers_go(self):
+        def check(_version, home, app):
+            self.cache_config(app, home)
+            self.assertSucceeded(app.run(cwd=self.start_dir), "count=0\n")
+            [archive] = (app.folder / "tool.cache").iterdir()
+            archive.chmod(0o644)
+            archive.write_bytes(b"not an archive" * 1000)
+            leftover = archive.with_name(archive.stem + ".99999.jsa.part")
+            leftover.write_bytes(b"written by a start that never published it")
+            self.assertSucceeded(app.run("x", cwd=self.start_dir), "count=1\narg=x\n")
+            self.assertEqual(archive.read_bytes()[:4], b"\xa8\xab\x0b\xf0")
+            self.assertEqual(self.cache_files(archive.parent), [archive.name])
+
+        self.for_each_java(check)
+
+    def test_two_launches_at_once_both_succeed_and_leave_one_archive(self):
+        def check(_version, home, app):
+            self.cache_config(app, home, "wexal.debug.file=")
+            processes = [app.start(str(i), cwd=self.start_dir) for i in range(2)]
+            for i, process in enumerate(processes):
+                stdout, stderr = process.communicate(timeout=120)
+                self.assertEqual((process.returncode, stdout, stderr), (0, f"count=1\narg={i}\n".encode(), b""))
+            self.assertRegex(" ".join(self.cache_files(app.folder / "tool.cache")), r"^tool-[0-9a-f]{16}\.jsa$")
+
+        self.for_each_java(check)
+
+    def test_cache_folder_that_cannot_be_used_leaves_the_program_as_without_cache(self):
+        (self.temp / "blocker").write_text("a file where the cache folder's parent should be")
+        cases = [(self.temp / "blocker" / "cache", "no cache folder can be written"),
+                 (self.temp / "a:b", "the cache's path holds the path list separator")]
+        for folder, reason in cases:
+            with self.subTest(folder=folder):
+                self.cache_config(self.app, e2e.installed_jdk(17), f"wexal.startup.cache.dir={folder}")
+                run, debug = self.run_logged(self.app, "one")
+                self.assertSucceeded(run, "count=1\narg=one\n")
+                self.assertIn(f"The startup cache: off, {reason}\n", debug)
+
+    def test_unwritable_folder_beside_the_configuration_falls_back_to_the_users_cache(self):
+        home = e2e.installed_jdk(17)
+        (self.app.folder / "tool.cache").write_text("a file where the cache folder should be")
+        self.cache_config(self.app, home)
+        run = self.app.run(cwd=self.start_dir, env={**os.environ, "XDG_CACHE_HOME": str(self.temp / "user")})
+        self.assertSucceeded(run, "count=0\n")
+        self.assertRegex(" ".join(self.cache_files(self.temp / "user" / "tool")), r"^tool-[0-9a-f]{16}\.jsa$")
+
+    def test_own_class_sharing_option_or_a_class_folder_turns_the_cache_off(self):
+        cases = [(["-Xshare:off"], "the VM options choose their own class-data sharing"),
+                 (["-XX:SharedArchiveFile=mine.jsa"], "the VM options choose their own class-data sharing"),
+                 ([f"-Djava.class.path={self.classes}"],
+                  "a folder of the class path holds files, and the VM archives jar files only")]
+        for lines, reason in cases:
+            with self.subTest(lines=lines):
+                self.cache_config(self.app, e2e.installed_jdk(17), *lines)
+                run, debug = self.run_logged(self.app, "x")
+                self.assertSucceeded(run, "count=1\narg=x\n")
+                self.assertIn(f"The startup cache: off, {reason}\n", debug)
+                self.assertFalse((self.app.folder / "tool.cache").exists())
+
+
 class HelloExampleTest(unittest.TestCase):
     """The example application as its folder describes it: hello beside hello.lap and lib/hello.jar."""
 

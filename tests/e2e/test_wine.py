@@ -4,6 +4,7 @@ jvm.dll, which records what it receives in a log."""
 
 import os
 import pathlib
+import re
 import shutil
 import unittest
 from xml.etree import ElementTree
@@ -371,6 +372,35 @@ class ResourcesTest(unittest.TestCase):
 
     def test_icon_group_is_kept(self):
         self.assertIsNotNone(wine_support.resource(LAUNCHER, wine_support.RT_GROUP_ICON, 101))
+
+
+class StartupCacheTest(WineTestCase):
+    """The cache's folder, file names and options as the Windows launcher makes them for Java 17
+    (the fake VM writes no archive, so the test puts one in place)."""
+    INSTALLATIONS = [(JDK, "17.0.2", "jdk17", ["jre/bin/server/jvm.dll"])]
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        (cls.homes["jdk17"] / "jre" / "bin" / "server" / "classes.jsa").write_bytes(b"the default archive")
+
+    def test_first_launch_writes_a_file_of_its_own_and_the_next_reads_the_archive(self):
+        lines = ["wexal.main.class=com.acme.Main", "wexal.startup.cache=true"]
+        run, log = self.launch(lines)
+        self.assertNoReport(run)
+        cache = windows_path(self.app.folder / "tool.cache")
+        options = [line for line in log if line.startswith("option ")]
+        self.assertEqual(len(options), 2, log)
+        self.assertEqual(options[0], "option -Xlog:cds*=off")
+        written = re.fullmatch(rf"option -XX:ArchiveClassesAtExit=({re.escape(cache)}\\tool-[0-9a-f]{{16}})\.\d+\.jsa\.part",
+                               options[1])
+        self.assertTrue(written, options[1])
+        archive = written.group(1) + ".jsa"
+        (self.app.folder / "tool.cache" / archive.rsplit("\\", 1)[1]).write_bytes(b"\xa8\xab\x0b\xf0 an archive")
+        run, log = self.launch(lines)
+        self.assertNoReport(run)
+        self.assertEqual([line for line in log if line.startswith("option ")],
+                         ["option -Xlog:cds*=off", f"option -XX:SharedArchiveFile={archive}"])
 
 
 class MissingVmTest(WineTestCase):

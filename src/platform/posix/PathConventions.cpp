@@ -15,6 +15,7 @@ const wchar_t* const kVmLibraryName = L"libjvm.so";
 const wchar_t* const kSplashLibraryName = L"libsplashscreen.so";
 const bool kSplashLibraryNeedsVmLibrary = true;
 const wchar_t* const kVmRuntimeLibraryNames[] = {nullptr};
+const UserCacheRoot kUserCacheRoots[] = {{L"XDG_CACHE_HOME", L"", L""}, {L"HOME", L"/.cache", L""}, {nullptr, nullptr, nullptr}};
 
 const wchar_t* const kOtherVmTypesFolders[] = {L"jre/lib/amd64", L"lib/amd64",       L"jre/lib/i386", L"lib/i386",
                                                L"jre/lib/aarch64", L"lib/aarch64", nullptr};

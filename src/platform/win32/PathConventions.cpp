@@ -15,6 +15,7 @@ const wchar_t* const kVmLibraryName = L"jvm.dll";
 const wchar_t* const kSplashLibraryName = L"splashscreen.dll";
 const bool kSplashLibraryNeedsVmLibrary = false;
 const wchar_t* const kVmRuntimeLibraryNames[] = {L"msvcr71.dll", L"msvcr100.dll", nullptr};
+const UserCacheRoot kUserCacheRoots[] = {{L"LOCALAPPDATA", L"", L"\\cache"}, {nullptr, nullptr, nullptr}};
 
 const wchar_t* const kOtherVmTypesFolders[] = {L"bin", nullptr};
 const wchar_t* const kJavacName = L"javac.exe";

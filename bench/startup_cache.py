@@ -1,0 +1,213 @@
+#!/usr/bin/env python3
+"""Start-up benchmark of the class-data cache with a real application: javac.
+
+The compiler's main class (com.sun.tools.javac.Main, from the JDK's jdk.compiler module) compiles a
+handful of source files, started four ways on each Java of the machine, interleaved:
+  - `java com.sun.tools.javac.Main ...`;
+  - the launcher without the cache;
+  - the launcher with the cache, first start: the cache folder is emptied just before, so the run
+    records the classes and writes the archive at exit;
+  - the launcher with the cache, later start: the archive is there.
+Prints min, median and max per command and the median ratios to `java`, and compares them with the
+targets. With --aot it also times `java` with the ahead-of-time cache of Java 25 and later
+(-XX:AOTCacheOutput on a first start, -XX:AOTCache later), the alternative the launcher does not
+choose. Needs Python 3 (standard library only), g++ and CMake; reuses the helpers of startup.py.
+"""
+
+import argparse
+import random
+import re
+import shutil
+import sys
+import time
+from pathlib import Path
+
+from startup import (ROOT, BenchError, Samples, cmake_build, log_tail, machine_description, ms, run_once, say,
+                     table, verdict)
+
+SOURCE_FILES = 5
+JAVA_VERSIONS = (17, 25)
+# Later starts with the cache, as a share of `java`'s median; first starts at most twice `java`'s.
+LATER_TARGETS = {17: 0.85, 25: 0.75}
+FIRST_TARGET = 2.0
+MAIN_CLASS = "com.sun.tools.javac.Main"
+
+
+def installed_jdk(version):
+    """The JDK of Java `version` in /usr/lib/jvm, found by its release file; None when absent."""
+    for home in sorted(Path("/usr/lib/jvm").glob("*")):
+        release = home / "release"
+        if not home.is_symlink() and release.is_file() and \
+                re.search(rf'^JAVA_VERSION="{version}[."]', release.read_text(errors="replace"), re.M):
+            return home
+    return None
+
+
+def write_sources(folder):
+    """A handful of small classes that call one another and the collections; their paths."""
+    shutil.rmtree(folder, ignore_errors=True)
+    package = folder / "demo"
+    package.mkdir(parents=True)
+    for index in range(SOURCE_FILES):
+        (package / f"Part{index}.java").write_text(f"""package demo;
+
+import java.util.ArrayList;
+import java.util.List;
+
+public class Part{index} {{
+    final List<String> names = new ArrayList<>();
+
+    public Part{index} add(String name) {{
+        names.add(name + {index});
+        return this;
+    }}
+
+    public String describe() {{
+        return names + " then " + new Part{(index + 1) % SOURCE_FILES}().add("next").names;
+    }}
+}}
+""")
+    return sorted(str(path) for path in package.glob("*.java"))
+
+
+def install_launcher(launcher, folder, name, jdk, cache):
+    """A copy of the launcher as `folder`/`name` beside its configuration, running javac on `jdk`."""
+    folder.mkdir(parents=True, exist_ok=True)
+    shutil.copy2(launcher, folder / name)
+    lines = [f"wexal.java.home.path={jdk}", f"wexal.main.class={MAIN_CLASS}"]
+    if cache:
+        lines += ["wexal.startup.cache=true", f"wexal.startup.cache.dir={folder / (name + '.cache')}"]
+    (folder / f"{name}.lap").write_text("\n".join(lines) + "\n")
+    return folder / name
+
+
+class Command:
+    """A way to start javac: the command line, the folder it compiles into, and what to do just
+    before each run."""
+
+    def __init__(self, line, output, before=None):
+        self.line, self.output, self.before = line, output, before
+
+    def run(self):
+        if self.before:
+            self.before()
+        return run_once(self.line)
+
+
+def empty_folder(folder):
+    return lambda: shutil.rmtree(folder, ignore_errors=True)
+
+
+def commands_for(work, launcher, jdk, version, sources, aot):
+    """The commands timed on one Java, by name."""
+    apps = work / f"java{version}"
+    shutil.rmtree(apps, ignore_errors=True)
+
+    def javac(line, name, before=None):
+        return Command([*line, "-d", str(apps / "out" / name), *sources], apps / "out" / name, before)
+
+    plain = install_launcher(launcher, apps, "javac-plain", jdk, cache=False)
+    cached = install_launcher(launcher, apps, "javac-cached", jdk, cache=True)
+    first = install_launcher(launcher, apps, "javac-first", jdk, cache=True)
+    java = [str(jdk / "bin" / "java"), MAIN_CLASS]
+    commands = {
+        "java": javac(java, "java"),
+        "launcher, no cache": javac([plain], "plain"),
+        "launcher, cache, first start": javac([first], "first", empty_folder(apps / "javac-first.cache")),
+        "launcher, cache, later start": javac([cached], "cached"),
+    }
+    if aot and version >= 25:
+        first_aot, later_aot = apps / "first.aot", apps / "later.aot"
+        commands["java, AOT cache, first start"] = javac(
+            [java[0], f"-XX:AOTCacheOutput={first_aot}", MAIN_CLASS], "aot-first", lambda: first_aot.unlink(missing_ok=True))
+        commands["java, AOT cache, later start"] = javac([java[0], f"-XX:AOTCache={later_aot}", MAIN_CLASS], "aot-later")
+        javac([java[0], f"-XX:AOTCacheOutput={later_aot}", MAIN_CLASS], "aot-prepare").run()
+    return commands
+
+
+def check_commands(commands):
+    """Runs each command once; each must compile every source file."""
+    for name, command in commands.items():
+        shutil.rmtree(command.output, ignore_errors=True)
+        command.run()
+        if len(list(command.output.glob("demo/*.class"))) < SOURCE_FILES:
+            raise BenchError(f"{name} did not compile the sources: {' '.join(map(str, command.line))}")
+
+
+def time_interleaved(commands, rounds, warmup):
+    """Times every command once per round, in an order shuffled anew each round (fixed seed);
+    returns name -> Samples."""
+    order = list(commands)
+    shuffler = random.Random(2024)
+    samples = {name: Samples() for name in order}
+    for round_index in range(warmup + rounds):
+        shuffler.shuffle(order)
+        for name in order:
+            wall, cpu = commands[name].run()
+            if round_index >= warmup:
+                samples[name].wall.append(wall)
+                samples[name].cpu.append(cpu)
+    return samples
+
+
+def bench_java(work, launcher, version, sources, rounds, warmup, aot):
+    """Times javac on Java `version`; returns the rows of the targets table."""
+    jdk = installed_jdk(version)
+    if jdk is None:
+        say(f"Java {version}: not installed in /usr/lib/jvm, skipped")
+        say()
+        return [(f"Java {version}", "-", "-", "skipped: not installed")]
+    commands = commands_for(work, launcher, jdk, version, sources, aot)
+    check_commands(commands)
+    say(f"Java {version} ({jdk}): javac compiling {SOURCE_FILES} files, {rounds} interleaved rounds after {warmup} warm-up")
+    samples = time_interleaved(commands, rounds, warmup)
+    java = samples["java"].median_wall()
+    table(["command", "min ms", "median ms", "max ms", "median / java"],
+          [[name, f"{ms(min(s.wall)):.0f}", f"{ms(s.median_wall()):.0f}", f"{ms(max(s.wall)):.0f}",
+            f"{s.median_wall() / java:.3f}"] for name, s in samples.items()])
+    say()
+    later = samples["launcher, cache, later start"].median_wall() / java
+    first = samples["launcher, cache, first start"].median_wall() / java
+    return [
+        (f"Java {version}: later start with cache / java", f"{later:.3f}", f"<= {LATER_TARGETS[version]:.2f}",
+         verdict(later, LATER_TARGETS[version], decimals=3)),
+        (f"Java {version}: first start with cache / java", f"{first:.3f}", f"<= {FIRST_TARGET:.2f}",
+         verdict(first, FIRST_TARGET, decimals=3)),
+    ]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--rounds", type=int, default=15, help="timed rounds (default 15)")
+    parser.add_argument("--warmup", type=int, default=2, help="untimed rounds first (default 2)")
+    parser.add_argument("--aot", action="store_true", help="also time java with the ahead-of-time cache (Java 25+)")
+    options = parser.parse_args()
+
+    work = ROOT / "build" / "bench-native" / "cache"
+    work.mkdir(parents=True, exist_ok=True)
+    started = time.monotonic()
+    say(f"Startup cache benchmark, {time.strftime('%Y-%m-%d %H:%M')}")
+    say(f"Machine: {machine_description()}")
+    say()
+    try:
+        log = work / "build.log"
+        log.write_text("")
+        launcher = cmake_build("native", ROOT / "build" / "bench-native", log)
+        if launcher is None:
+            raise BenchError(f"the native launcher did not build (log: {log}):\n{log_tail(log)}")
+        sources = write_sources(work / "src")
+        results = []
+        for version in JAVA_VERSIONS:
+            results += bench_java(work, launcher, version, sources, options.rounds, options.warmup, options.aot)
+    except BenchError as error:
+        say(f"bench: {error}")
+        return 1
+    say("Targets")
+    table(["figure", "value", "target", "verdict"], results)
+    say()
+    say(f"Machine at the end: {machine_description()}; whole run {time.monotonic() - started:.0f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

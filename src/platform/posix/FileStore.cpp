@@ -1,0 +1,71 @@
+// Keeping files of one's own on Linux: stat, read, mkdir, exclusive open, link and statvfs.
+#include "platform/FileStore.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/TextEncoding.h"
+#include "platform/posix/Posix.h"
+
+namespace platform {
+
+std::optional<FileStamp> fileStamp(const std::wstring& path) {
+    struct stat status;
+    if (stat(toUtf8(path).c_str(), &status) != 0) return std::nullopt;
+    const std::int64_t modified = std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec;
+    return FileStamp{static_cast<std::uint64_t>(status.st_size), modified};
+}
+
+std::optional<std::string> readFileStart(const std::wstring& path, std::size_t count) {
+    const posix::FileDescriptor file(open(toUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return std::nullopt;
+    std::string bytes(count, '\0');
+    std::size_t filled = 0;
+    while (filled < count) {
+        const ssize_t read = ::read(file.get(), &bytes[filled], count - filled);
+        if (read == 0) break;
+        if (read < 0 && errno == EINTR) continue;
+        if (read < 0) return std::nullopt;
+        filled += static_cast<std::size_t>(read);
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
+bool createDirectories(const std::wstring& path) {
+    const std::string folder = toUtf8(path);
+    struct stat status;
+    if (stat(folder.c_str(), &status) == 0) return S_ISDIR(status.st_mode);
+    const std::size_t separator = folder.find_last_of('/');
+    if (separator != std::string::npos && separator > 0) createDirectories(fromUtf8(folder.substr(0, separator)));
+    // Another process may create it meanwhile.
+    return mkdir(folder.c_str(), 0777) == 0 || (errno == EEXIST && stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode));
+}
+
+bool createNewFile(const std::wstring& path) {
+    return posix::FileDescriptor(open(toUtf8(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)).valid();
+}
+
+bool removeFile(const std::wstring& path) {
+    return unlink(toUtf8(path).c_str()) == 0;
+}
+
+bool renameWithoutReplacing(const std::wstring& from, const std::wstring& to) {
+    // A hard link fails when `to` exists, where rename would replace it.
+    const std::string source = toUtf8(from);
+    if (link(source.c_str(), toUtf8(to).c_str()) != 0) return false;
+    unlink(source.c_str());
+    return true;
+}
+
+std::optional<std::uint64_t> freeBytes(const std::wstring& directory) {
+    struct statvfs volume;
+    if (statvfs(toUtf8(directory).c_str(), &volume) != 0) return std::nullopt;
+    return std::uint64_t{volume.f_bavail} * volume.f_frsize;
+}
+
+}  // namespace platform
