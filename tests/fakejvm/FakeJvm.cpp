@@ -18,6 +18,9 @@
 //     initiateexit-null    GetStaticMethodID of "initiateExit" returns null with an exception pending
 //   WEXAL_FAKE_JVM_MAIN=wait-for-exit  main returns only once initiateExit has been called (at
 //     most 30 s), so that a console event can be sent to a running launcher.
+// VM options (for a launcher started by a service manager, which does not pass the environment on):
+//   -Dfakejvm.log=<file>             the log file when WEXAL_FAKE_JVM_LOG is unset
+//   -Dfakejvm.main=wait-for-exit     as WEXAL_FAKE_JVM_MAIN
 //
 // Log lines (fields separated by one blank; the last field is free text and may hold blanks or be
 // empty; texts are UTF-8; every line ends with "\n" on every system):
@@ -310,6 +313,15 @@ void logInitArgs(const JavaVMInitArgs& args) {
     for (jint i = 0; i < args.nOptions; ++i) appendLogLine(std::string("option ") + args.options[i].optionString);
 }
 
+void applyOptions(const JavaVMInitArgs& args) {
+    const std::string logOption = "-Dfakejvm.log=";
+    for (jint i = 0; i < args.nOptions; ++i) {
+        const std::string option = args.options[i].optionString;
+        if (option.rfind(logOption, 0) == 0) fakejvm::setLogPath(option.substr(logOption.size()));
+        if (option == "-Dfakejvm.main=wait-for-exit") state().waitForExit = true;
+    }
+}
+
 }  // namespace
 
 extern "C" {
@@ -317,6 +329,7 @@ extern "C" {
 JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* initArgs) {
     std::lock_guard<std::mutex> lock(state().mutex);
     reset();
+    applyOptions(*static_cast<const JavaVMInitArgs*>(initArgs));
     logInitArgs(*static_cast<const JavaVMInitArgs*>(initArgs));
     if (fails("create")) return JNI_ERR;
     if (fails("create-exception")) state().exceptionPending = true;
