@@ -24,6 +24,16 @@ std::atomic<JVMLauncher*> currentLauncher{nullptr};
 
 namespace {
 
+std::atomic<VmExitHook> vmExitHook{nullptr};
+
+}  // namespace
+
+void setVmExitHook(VmExitHook hook) {
+    vmExitHook = hook;
+}
+
+namespace {
+
 constexpr std::uint64_t kDefaultVmMainThreadStackBytes = std::uint64_t{8} << 20;
 
 // True when a Java exception is pending on `env`; its description then goes to the VM's error
@@ -73,10 +83,13 @@ std::size_t vmMainThreadStackBytes(const std::vector<std::wstring>& options) {
     return static_cast<std::size_t>(std::min<std::uint64_t>(bytes, std::numeric_limits<std::size_t>::max()));
 }
 
-VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options) {
-    m_texts.reserve(options.size());
+VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options, VmExitHook exitHook) {
+    m_texts.reserve(options.size() + 1);
     for (const std::wstring& option : options) m_texts.push_back(toUtf8(option));
+    if (exitHook != nullptr) m_texts.emplace_back("exit");
     for (std::string& text : m_texts) m_options.push_back(JavaVMOption{text.data(), nullptr});
+    // The VM takes the hook as the "exit" option's extra information.
+    if (exitHook != nullptr) m_options.back().extraInfo = reinterpret_cast<void*>(exitHook);
     m_args.version = JNI_VERSION_1_2;
     m_args.nOptions = static_cast<jint>(m_options.size());
     m_args.options = m_options.data();
@@ -151,7 +164,7 @@ void JVMLauncher::showSplashScreen() {
 VmInitArgs JVMLauncher::buildInitArgs() {
     return reportFailures(L"Error while setting up JVM init arguments.", [this] {
         completePathOptions(m_properties);
-        return VmInitArgs(m_properties.getJavaSystemProperties());
+        return VmInitArgs(m_properties.getJavaSystemProperties(), vmExitHook.load());
     });
 }
 

@@ -13,11 +13,19 @@
 
 class Properties;
 
-// The VM's init arguments: JNI 1.2, unrecognised options refused, one UTF-8 copy of each option.
-// Owns the copies; the VM may keep no pointer into them once JNI_CreateJavaVM has returned.
+// Called with the exit code when the Java program ends the process itself (System.exit), just
+// before the process ends.
+using VmExitHook = void(JNICALL*)(jint exitCode);
+
+// The exit hook of every later launch; null (the default) gives the VM none.
+void setVmExitHook(VmExitHook hook);
+
+// The VM's init arguments: JNI 1.2, unrecognised options refused, one UTF-8 copy of each option,
+// then the VM's "exit" option when there is an exit hook. Owns the copies; the VM may keep no
+// pointer into them once JNI_CreateJavaVM has returned.
 class VmInitArgs {
 public:
-    explicit VmInitArgs(const std::vector<std::wstring>& options);
+    explicit VmInitArgs(const std::vector<std::wstring>& options, VmExitHook exitHook = nullptr);
     VmInitArgs(const VmInitArgs&) = delete;
     VmInitArgs& operator=(const VmInitArgs&) = delete;
 

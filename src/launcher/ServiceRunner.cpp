@@ -60,10 +60,16 @@ void markProgramEnded() {
     run.programEnded.notify_all();
 }
 
+// The program ends the process itself (System.exit): its code is the service's exit code.
+void JNICALL reportVmExit(jint exitCode) {
+    reportStopped(static_cast<std::uint32_t>(exitCode));
+}
+
 void serviceMain(const std::wstring& name) {
     ServiceRun& run = serviceRun();
     run.name = name;
     setReportListener(logReport);
+    setVmExitHook(reportVmExit);
     run.manager->reportStatus(platform::ServiceState::startPending, 0, kStartWaitHintMilliseconds);
     const Properties loaded = createProperties(run.arguments);
     run.stopTimeoutMilliseconds = loaded.getServiceStopTimeoutMilliseconds();
@@ -152,6 +158,11 @@ int runAsService(const std::vector<std::wstring>& arguments, const platform::Ser
     ServiceRun& run = serviceRun();
     run.manager = &manager;
     run.arguments = arguments;
+    run.stoppedReported = false;
+    {
+        const std::lock_guard<std::mutex> lock(run.mutex);
+        run.ended = false;
+    }
     if (std::optional<std::wstring> failure = manager.dispatch(serviceMain, requestStop)) showErrorAndExit(*failure);
     return 0;
 }
