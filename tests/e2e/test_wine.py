@@ -254,7 +254,7 @@ class MissingVmTest(WineTestCase):
 
 class ConsoleTest(WineTestCase):
     """The console launcher, renamed tool.exe, run by batch files through `cmd /c`; the fake VM comes
-    from a configured path."""
+    from a configured path and takes its log file and main's behaviour from VM options."""
 
     def setUp(self):
         super().setUp()
@@ -264,9 +264,9 @@ class ConsoleTest(WineTestCase):
     def run_tool(self, lines, command_line="", main=""):
         """Runs `tool.exe <command_line>` with tool.lap from `lines` through a batch file; returns the run
         and the fake VM's log."""
-        self.app.configure(lines, line_end="\r\n")
-        run = PREFIX.run_batch([f"@tool.exe {command_line}".rstrip(), "@exit /b %ERRORLEVEL%"], self.app.folder,
-                               {"WEXAL_FAKE_JVM_LOG": str(self.log), "WEXAL_FAKE_JVM_MAIN": main})
+        options = [f"-Dfakejvm.log={windows_path(self.log)}"] + ([f"-Dfakejvm.main={main}"] if main else [])
+        self.app.configure([*lines, *options], line_end="\r\n")
+        run = PREFIX.run_batch([f"@tool.exe {command_line}".rstrip(), "@exit /b %ERRORLEVEL%"], self.app.folder)
         log = self.log.read_text(encoding="utf-8").splitlines() if self.log.exists() else []
         return run, log
 
@@ -324,7 +324,7 @@ class ServiceTest(ConsoleTest):
     def service_lines(self, *lines):
         return ["wexal.main.class=app.Main", self.vm_line, f"wexal.service.name={self.NAME}",
                 "wexal.service.option.install=--install", "wexal.service.option.uninstall=--uninstall",
-                "wexal.service.description=Wexal test service", f"-Dfakejvm.log={windows_path(self.log)}", *lines]
+                "wexal.service.description=Wexal test service", *lines]
 
     def sc(self, *words):
         return PREFIX.run_batch(["@sc " + " ".join(words)], self.app.folder)
