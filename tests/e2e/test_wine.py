@@ -252,7 +252,7 @@ class MissingVmTest(WineTestCase):
         self.assertReported(run, f"Could not open file {windows_path(self.app.folder)}\\tool.lap")
 
 
-class ConsoleTest(WineTestCase):
+class ConsoleTestCase(WineTestCase):
     """The console launcher, renamed tool.exe, run by batch files through `cmd /c`; the fake VM comes
     from a configured path and takes its log file and main's behaviour from VM options."""
 
@@ -270,6 +270,8 @@ class ConsoleTest(WineTestCase):
         log = self.log.read_text(encoding="utf-8").splitlines() if self.log.exists() else []
         return run, log
 
+
+class ConsoleTest(ConsoleTestCase):
     def test_exit_codes_and_output_reach_the_script(self):
         cases = [
             ("main returns", [self.vm_line], "print", (0, "main called\r\n", "")),
@@ -314,7 +316,7 @@ SC_QUERY_FIELDS = re.compile(r"STATE\s*:\s*\d+\s+(\w+).*WIN32_EXIT_CODE\s*:\s*(\
                              re.DOTALL)
 
 
-class ServiceTest(ConsoleTest):
+class ServiceTest(ConsoleTestCase):
     """A Java program as a service of the prefix's service control manager, through its whole life.
     The service does not get the test's environment: the fake VM's log and behaviour come from VM
     options."""
