@@ -371,7 +371,7 @@ class ServiceTest(ConsoleTestCase):
     def test_program_ending_with_a_code_or_failing_reports_it_as_the_service_exit_code(self):
         cases = [
             ("System.exit", ["-Dfakejvm.main=exit=3"], ("STOPPED", "1066", "3")),
-            ("failure", ["wexal.jvm.path=Z:\\nowhere\\jvm.dll"], ("STOPPED", "1066", "1")),
+            ("failure", ["-Dfakejvm.fail=create"], ("STOPPED", "1066", "1")),
         ]
         for name, lines, expected in cases:
             with self.subTest(name):
