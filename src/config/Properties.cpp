@@ -3,6 +3,7 @@
 // of the VM choice settings live in files of their own.
 #include "config/Properties.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
@@ -139,6 +140,10 @@ void Properties::setServiceOptionUninstall(const std::wstring& value) {
     m_serviceOptionUninstall = value;
 }
 
+void Properties::setServiceStopTimeout(const std::wstring& value) {
+    m_serviceStopTimeout = value;
+}
+
 void Properties::setMainArgument(const PropertyFileEntry& entry) {
     // Line numbers start at 1, so configured arguments always follow the command line's.
     const std::size_t index = std::size_t{m_numberOfCommandLineArguments} + static_cast<std::size_t>(entry.getLineNumber());
@@ -195,6 +200,17 @@ VmChoiceSettings Properties::getVmChoiceSettings() const {
 
 bool Properties::isTrapConsoleCtrl() const {
     return toBool(m_trapConsoleCtrl);
+}
+
+const std::wstring& Properties::getServiceDisplayName() const {
+    return m_serviceDisplayName.empty() ? m_serviceName : m_serviceDisplayName;
+}
+
+std::uint32_t Properties::getServiceStopTimeoutMilliseconds() const {
+    // Whole seconds, at most a day: the system's wait hint is a 32-bit count of milliseconds.
+    const double seconds = m_serviceStopTimeout.empty() ? -1 : toNumber(m_serviceStopTimeout);
+    if (!(seconds >= 1)) return kDefaultServiceStopTimeoutMilliseconds;
+    return static_cast<std::uint32_t>(std::min(seconds, 86400.0)) * 1000;
 }
 
 std::wstring Properties::toString() const {

@@ -51,6 +51,7 @@ public:
     void setServiceDescription(const std::wstring& value);
     void setServiceOptionInstall(const std::wstring& value);
     void setServiceOptionUninstall(const std::wstring& value);
+    void setServiceStopTimeout(const std::wstring& value);
     // Stores the entry's value in the main argument slot that follows the command line's
     // arguments by the entry's line number, so configured arguments keep their file order.
     void setMainArgument(const PropertyFileEntry& entry);
@@ -125,6 +126,15 @@ public:
     const std::wstring& getServiceName() const { return m_serviceName; }
     bool isStartupCache() const { return m_startupCache; }
     const std::wstring& getStartupCacheDir() const { return m_startupCacheDir; }
+    // The display name: the configured one, the service name when none is.
+    const std::wstring& getServiceDisplayName() const;
+    const std::wstring& getServiceDescription() const { return m_serviceDescription; }
+    const std::wstring& getServiceOptionInstall() const { return m_serviceOptionInstall; }
+    const std::wstring& getServiceOptionUninstall() const { return m_serviceOptionUninstall; }
+    // How long a stopping service may take, in milliseconds: the configured whole seconds
+    // (toNumber, at most a day), the default when none or less than one second is configured.
+    static constexpr std::uint32_t kDefaultServiceStopTimeoutMilliseconds = 20000;
+    std::uint32_t getServiceStopTimeoutMilliseconds() const;
     std::vector<std::wstring>& getJavaSystemProperties() { return m_javaSystemProperties; }
     const std::vector<std::wstring>& getJavaSystemProperties() const { return m_javaSystemProperties; }
     const std::wstring& getJarsInClasspath() const { return m_jarsInClasspath; }
@@ -164,6 +174,7 @@ private:
     std::wstring m_serviceDescription;
     std::wstring m_serviceOptionInstall;
     std::wstring m_serviceOptionUninstall;
+    std::wstring m_serviceStopTimeout;
     std::uint32_t m_numberOfCommandLineArguments = 0;
     bool m_memoryCheckLimits = false;
     std::uint32_t m_memoryMax = 0;

@@ -54,6 +54,7 @@ const TextKey kTextKeys[] = {
     {L"wexal.service.description", &Properties::setServiceDescription},
     {L"wexal.service.option.install", &Properties::setServiceOptionInstall},
     {L"wexal.service.option.uninstall", &Properties::setServiceOptionUninstall},
+    {L"wexal.service.stop.timeout", &Properties::setServiceStopTimeout},
 };
 
 // Keys that add a folder to the class path or the library path.

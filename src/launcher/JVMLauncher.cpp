@@ -33,6 +33,8 @@ std::atomic<int> eventsReachingLauncher{0};
 // Console event threads inside the VM library. One may stay there for good (a thread the VM let
 // go of while it was being destroyed can block inside it), so nothing waits for them.
 std::atomic<int> eventsInsideVm{0};
+// The hook that a service launch gives the VM, to learn the exit code of System.exit.
+std::atomic<VmExitHook> vmExitHook{nullptr};
 
 constexpr std::uint64_t kDefaultVmMainThreadStackBytes = std::uint64_t{8} << 20;
 // Far above what JNI_CreateJavaVM needs before it can refuse a small -Xss (about 48 KB).
@@ -104,6 +106,10 @@ LaunchError mainThreadFailure(const VmMainThreadStack& stack) {
 }
 
 }  // namespace
+
+void setVmExitHook(VmExitHook hook) {
+    vmExitHook = hook;
+}
 
 VmMainThreadStack vmMainThreadStack(const std::vector<std::wstring>& options) {
     std::wstring sizingOption;
@@ -205,7 +211,7 @@ VmInitArgs JVMLauncher::buildInitArgs() {
     return reportFailures(L"Error while setting up JVM init arguments.", [this] {
         completePathOptions(m_properties);
         addStartupCacheOptions(m_properties);
-        return VmInitArgs(m_properties.getJavaSystemProperties());
+        return VmInitArgs(m_properties.getJavaSystemProperties(), systemVmTextEncoding(), vmExitHook.load());
     });
 }
 

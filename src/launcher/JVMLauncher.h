@@ -15,6 +15,9 @@
 
 class Properties;
 
+// The exit hook of every later launch; null (the default) gives the VM none.
+void setVmExitHook(VmExitHook hook);
+
 // What a console event thread needs to call into the VM without its launcher.
 struct VmCall {
     JavaVM* javaVm;

@@ -43,10 +43,9 @@ Properties createProperties(const std::vector<std::wstring>& arguments) {
     });
 }
 
-void launchProgram(Properties& properties) {
+void launchProgram(Properties& properties, ProgramKind kind) {
     reportFailuresWithDefaultText([&] {
-        // This windowed launcher runs no service; the console launchers do.
-        if (!properties.getServiceName().empty()) {
+        if (kind == ProgramKind::windowed && !properties.getServiceName().empty()) {
             throw LaunchError{L"Use the WexalConsole32.exe or WexalConsole64.exe for Windows services."};
         }
         JVMLauncher launcher(properties);

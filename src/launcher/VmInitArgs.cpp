@@ -21,10 +21,13 @@ bool describePendingException(JNIEnv* env) {
 
 }  // namespace
 
-VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options, const VmTextEncoding& encoding) {
-    m_texts.reserve(options.size());
+VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options, const VmTextEncoding& encoding, VmExitHook exitHook) {
+    m_texts.reserve(options.size() + 1);
     for (const std::wstring& option : options) addOption(option, encoding);
+    if (exitHook != nullptr) m_texts.emplace_back("exit");
     for (std::string& text : m_texts) m_options.push_back(JavaVMOption{text.data(), nullptr});
+    // The VM takes the hook as the "exit" option's extra information.
+    if (exitHook != nullptr) m_options.back().extraInfo = reinterpret_cast<void*>(exitHook);
     m_args.version = JNI_VERSION_1_2;
     m_args.nOptions = static_cast<jint>(m_options.size());
     m_args.options = m_options.data();

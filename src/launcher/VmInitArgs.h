@@ -9,14 +9,19 @@
 
 #include "launcher/VmOptionText.h"
 
+// Called with the exit code when the Java program ends the process itself (System.exit), just
+// before the process ends.
+using VmExitHook = void(JNICALL*)(jint exitCode);
+
 // The VM's init arguments: JNI 1.2, unrecognised options refused, one narrow copy of each option in
-// the VM's code page (`encodeOption`). A "-D" option that does not fit there is left out and kept
+// the VM's code page (`encodeOption`), then the VM's "exit" option when there is an exit hook. A "-D" option that does not fit there is left out and kept
 // as a late property, to be set once the VM exists; any other such option throws a LaunchError
 // that names it. Owns the copies; the VM may keep no pointer into them once JNI_CreateJavaVM has
 // returned.
 class VmInitArgs {
 public:
-    explicit VmInitArgs(const std::vector<std::wstring>& options, const VmTextEncoding& encoding = systemVmTextEncoding());
+    explicit VmInitArgs(const std::vector<std::wstring>& options, const VmTextEncoding& encoding = systemVmTextEncoding(),
+                        VmExitHook exitHook = nullptr);
     VmInitArgs(const VmInitArgs&) = delete;
     VmInitArgs& operator=(const VmInitArgs&) = delete;
 

@@ -2,6 +2,8 @@
 // the process.
 #include "report/ErrorReport.h"
 
+#include <atomic>
+
 #include "report/ReportSink.h"
 
 namespace {
@@ -9,15 +11,25 @@ namespace {
 // Process-wide, written only on the main thread while the configuration is applied.
 std::wstring defaultErrorText = L"Error in Java launcher.";
 bool showErrorDetail = true;
+std::atomic<ReportListener> reportListener{nullptr};
+
+[[noreturn]] void endWith(const std::wstring& text) {
+    if (const ReportListener listener = reportListener.load()) listener(text);
+    endWithErrorReport(text);
+}
 
 }  // namespace
 
 void showErrorAndExit(const std::wstring& message) {
-    endWithErrorReport(showErrorDetail ? defaultErrorText + L" " + message : defaultErrorText);
+    endWith(showErrorDetail ? defaultErrorText + L" " + message : defaultErrorText);
 }
 
 void showDefaultErrorAndExit() {
-    endWithErrorReport(defaultErrorText);
+    endWith(defaultErrorText);
+}
+
+void setReportListener(ReportListener listener) {
+    reportListener = listener;
 }
 
 void setDefaultErrorText(const std::wstring& text) {

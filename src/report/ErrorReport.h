@@ -18,6 +18,11 @@ struct LaunchError {
 // Shows the default error text alone, then ends the process with exit code 1.
 [[noreturn]] void showDefaultErrorAndExit();
 
+// Told every report's text just before the sink shows it and the process ends; null (the
+// default) tells no one. A service also writes its reports to the system's event log.
+using ReportListener = void (*)(const std::wstring& text);
+void setReportListener(ReportListener listener);
+
 // Set while the configuration file is applied; a report made before uses the built-in values
 // ("Error in Java launcher." with detail on).
 void setDefaultErrorText(const std::wstring& text);

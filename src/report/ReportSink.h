@@ -1,5 +1,6 @@
-// Where a finished error report goes. The program links the real sink (a message box on Windows,
-// stderr on Linux, then exit code 1); unit tests link one that throws what would have been shown.
+// Where a finished error report goes. Each program links its sink: the windowed one a message box
+// (stderr on Linux), the console ones a line on stderr (ConsoleReportSink.cpp), then exit code 1;
+// unit tests link one that throws what would have been shown.
 #pragma once
 
 #include <string>

@@ -10,9 +10,6 @@ README = REPOSITORY / "README.md"
 # The key tables of the configuration reader.
 KEY_SOURCE = REPOSITORY / "src/config/PropertiesFile.cpp"
 
-# Keys documented in the README ahead of the code that reads them. Once the reader knows one, this
-# test fails until it is taken off this list.
-DOCUMENTED_AHEAD = {"wexal.startup.cache", "wexal.startup.cache.dir", "wexal.service.stop.timeout"}
 
 KEY_TABLE_HEADER = "| Key | Value | Meaning |"
 
@@ -48,15 +45,7 @@ class ReadmeKeysTest(unittest.TestCase):
         self.assertEqual(missing, [], "keys the launcher reads that the README's key table lacks")
 
     def test_every_row_names_one_known_key_once(self):
-        unknown = sorted(set(self.documented) - set(self.known) - DOCUMENTED_AHEAD)
+        unknown = sorted(set(self.documented) - set(self.known))
         self.assertEqual(unknown, [], "rows of the README's key table that name no key the launcher reads")
         repeated = sorted({key for key in self.documented if self.documented.count(key) > 1})
         self.assertEqual(repeated, [], "keys with more than one row")
-
-    def test_keys_documented_ahead_are_not_yet_read(self):
-        arrived = sorted(DOCUMENTED_AHEAD & set(self.known))
-        self.assertEqual(arrived, [], "the launcher reads these keys now: take them off DOCUMENTED_AHEAD")
-
-
-if __name__ == "__main__":
-    unittest.main()

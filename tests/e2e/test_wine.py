@@ -6,6 +6,7 @@ import os
 import pathlib
 import re
 import shutil
+import time
 import unittest
 from xml.etree import ElementTree
 
@@ -15,6 +16,7 @@ from wine_support import MB_ICONWARNING, windows_path
 
 BITS = int(os.environ.get("WEXAL_E2E_BITS", "32"))
 LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", f"build/win{BITS}/wexal.exe")
+CONSOLE_LAUNCHER = e2e.built_file("WEXAL_E2E_CONSOLE_LAUNCHER", f"build/win{BITS}/WexalConsole{BITS}.exe")
 FAKES = {
     "jvm.dll": e2e.built_file("WEXAL_E2E_FAKE_JVM", f"build/win{BITS}/fake-java-home/bin/server/jvm.dll"),
     "splashscreen.dll": e2e.built_file("WEXAL_E2E_FAKE_SPLASH", f"build/win{BITS}/fake-java-home/bin/splashscreen.dll"),
@@ -520,6 +522,146 @@ class OtherBitnessTest(WineTestCase):
                                  f"{windows_path(home)}: 21.0.1, {other_bits}-bit, JRE: a {other_bits}-bit VM for this "
                                  f"{BITS}-bit launcher\nUse the {other_bits}-bit launcher for this Java.")
         self.assertEqual(log, [])
+
+
+class ConsoleTestCase(WineTestCase):
+    """The console launcher, renamed tool.exe, run by batch files through `cmd /c`; the fake VM comes
+    from a configured path and takes its log file and main's behaviour from VM options."""
+
+    def setUp(self):
+        super().setUp()
+        self.app = e2e.InstalledLauncher(CONSOLE_LAUNCHER, self.temp / "app", "tool.exe")
+        self.vm_line = f"wexal.jvm.path={windows_path(FAKES['jvm.dll'])}"
+
+    def run_tool(self, lines, command_line="", main=""):
+        """Runs `tool.exe <command_line>` with tool.lap from `lines` through a batch file; returns the run
+        and the fake VM's log."""
+        options = [f"-Dfakejvm.log={windows_path(self.log)}"] + ([f"-Dfakejvm.main={main}"] if main else [])
+        self.app.configure([*lines, *options], line_end="\r\n")
+        run = PREFIX.run_batch([f"@tool.exe {command_line}".rstrip(), "@exit /b %ERRORLEVEL%"], self.app.folder)
+        log = self.log.read_text(encoding="utf-8").splitlines() if self.log.exists() else []
+        return run, log
+
+
+class ConsoleTest(ConsoleTestCase):
+    def test_exit_codes_and_output_reach_the_script(self):
+        cases = [
+            ("main returns", [self.vm_line], "print", (0, "main called\r\n", "")),
+            ("System.exit", [self.vm_line], "exit=42", (42, "", "")),
+            ("failure", ["wexal.jvm.path=Z:\\nowhere\\jvm.dll"], "",
+             (1, "", f"{windows_path(self.app.path)}: Error in Java launcher. No acceptable JVMs were found.\r\n")),
+        ]
+        for name, lines, main, expected in cases:
+            with self.subTest(name):
+                run, _ = self.run_tool(["wexal.main.class=app.Main", *lines], main=main)
+                self.assertEqual((run.returncode, run.stdout, run.stderr), expected)
+
+    def test_a_configured_service_runs_in_the_console_when_no_option_is_given(self):
+        run, log = self.run_tool(["wexal.main.class=app.Main", self.vm_line, "wexal.service.name=WexalTestConsole",
+                                  "wexal.service.option.install=-install"], "a", main="print")
+        self.assertEqual((run.returncode, run.stdout, run.stderr), (0, "main called\r\n", ""))
+        self.assertIn("SetObjectArrayElement 0 a", log)
+
+    def test_first_argument_follows_the_rules_of_every_argument(self):
+        cases = [
+            ('--name="John Smith" x', ["--name=John Smith", "x"]),
+            ('x --name="John Smith"', ["x", "--name=John Smith"]),
+            ('"" x', ["", "x"]),
+            ('a\\\\\\"b "c d"', ['a\\"b', "c d"]),
+            ('"C:\\a b\\\\"', ["C:\\a b\\"]),
+        ]
+        for launcher, name in ((CONSOLE_LAUNCHER, "tool.exe"), (LAUNCHER, "win.exe")):
+            app = e2e.InstalledLauncher(launcher, self.temp / "app", name)
+            app.configure(["wexal.main.class=app.Main", self.vm_line, "wexal.debug.file=debug.txt"], "\r\n")
+            for command_line, arguments in cases:
+                with self.subTest(name=name, command_line=command_line):
+                    run = PREFIX.run_batch([f"@{name} {command_line}"], app.folder)
+                    self.assertEqual(run.returncode, 0, run.stderr)
+                    debug = (app.folder / "debug.txt").read_bytes().decode("latin-1")
+                    (app.folder / "debug.txt").unlink()
+                    recorded = [f"m_commandLineArguments[{i}]={argument}" for i, argument in enumerate(arguments)]
+                    self.assertEqual([field for field in debug.rstrip().split(",")
+                                      if field.startswith("m_commandLineArguments")][:len(arguments)], recorded)
+
+
+SC_QUERY_FIELDS = re.compile(r"STATE\s*:\s*\d+\s+(\w+).*WIN32_EXIT_CODE\s*:\s*(\d+).*SERVICE_EXIT_CODE\s*:\s*(\d+)",
+                             re.DOTALL)
+
+
+class ServiceTest(ConsoleTestCase):
+    """A Java program as a service of the prefix's service control manager, through its whole life.
+    The service does not get the test's environment: the fake VM's log and behaviour come from VM
+    options."""
+
+    NAME = "WexalTestService"
+
+    def service_lines(self, *lines):
+        return ["wexal.main.class=app.Main", self.vm_line, f"wexal.service.name={self.NAME}",
+                "wexal.service.option.install=--install", "wexal.service.option.uninstall=--uninstall",
+                "wexal.service.description=Wexal test service", *lines]
+
+    def sc(self, *words):
+        return PREFIX.run_batch(["@sc " + " ".join(words)], self.app.folder)
+
+    def state(self):
+        """The (state, Windows exit code, service-specific exit code) that `sc query` shows."""
+        match = SC_QUERY_FIELDS.search(self.sc("query", self.NAME).stdout)
+        return match.groups() if match else None
+
+    def wait_for_state(self, state, timeout=20):
+        deadline = time.monotonic() + timeout
+        while (self.state() or [None])[0] != state and time.monotonic() < deadline:
+            time.sleep(0.5)
+        return self.state()
+
+    def setUp(self):
+        super().setUp()
+        self.addCleanup(lambda: self.run_tool(self.service_lines(), "--uninstall"))
+
+    def test_install_start_stop_uninstall(self):
+        lines = self.service_lines("-Dfakejvm.main=wait-for-exit")
+        installed = f"The service {self.NAME} is installed.\r\n"
+        self.assertEqual(self.run_tool(lines, "--install")[0], e2e.Run(0, installed, ""))
+        again = self.run_tool(lines, "--install")[0]
+        self.assertEqual((again.returncode, again.stdout), (1, ""))
+        self.assertTrue(again.stderr.startswith(
+            f"{windows_path(self.app.path)}: Error in Java launcher. Cannot install the service {self.NAME}: "), again.stderr)
+        self.assertEqual(self.sc("start", self.NAME).returncode, 0)
+        self.assertEqual(self.wait_for_state("RUNNING"), ("RUNNING", "0", "0"))
+        self.sc("stop", self.NAME)
+        self.assertEqual(self.wait_for_state("STOPPED"), ("STOPPED", "0", "0"))
+        log = self.log.read_text(encoding="utf-8").splitlines()
+        self.assertEqual(log[-7:], ["AttachCurrentThread", "FindClass app/Main",
+                                    "GetStaticMethodID app/Main initiateExit (I)V",
+                                    "CallStaticVoidMethod app/Main initiateExit 0", "DetachCurrentThread",
+                                    "ExceptionOccurred none", "DestroyJavaVM"])
+        removed = f"The service {self.NAME} is stopped and removed.\r\n"
+        self.assertEqual(self.run_tool(lines, "--uninstall")[0], e2e.Run(0, removed, ""))
+        self.assertEqual(self.run_tool(lines, "--uninstall")[0].returncode, 1)
+
+    def test_program_ending_with_a_code_or_failing_reports_it_as_the_service_exit_code(self):
+        cases = [
+            ("System.exit", ["-Dfakejvm.main=exit=3"], ("STOPPED", "1066", "3")),
+            ("failure", ["-Dfakejvm.fail=create"], ("STOPPED", "1066", "1")),
+        ]
+        for name, lines, expected in cases:
+            with self.subTest(name):
+                self.assertEqual(self.run_tool(self.service_lines(*lines), "--install")[0].returncode, 0)
+                self.sc("start", self.NAME)
+                self.assertEqual(self.wait_for_state("STOPPED"), expected)
+                self.assertEqual(self.run_tool(self.service_lines(), "--uninstall")[0].returncode, 0)
+
+    def test_program_that_does_not_end_in_time_is_reported_stopped(self):
+        # initiateExit cannot be found, so main waits on (30 s) beyond the 2 s allowed.
+        lines = self.service_lines("-Dfakejvm.main=wait-for-exit", "-Dfakejvm.fail=initiateexit-null",
+                                   "wexal.service.stop.timeout=2")
+        self.assertEqual(self.run_tool(lines, "--install")[0].returncode, 0)
+        self.sc("start", self.NAME)
+        self.assertEqual(self.wait_for_state("RUNNING")[0], "RUNNING")
+        started = time.monotonic()
+        self.sc("stop", self.NAME)
+        self.assertEqual(self.wait_for_state("STOPPED"), ("STOPPED", "1066", "1"))
+        self.assertLess(time.monotonic() - started, 10)
 
 
 if __name__ == "__main__":

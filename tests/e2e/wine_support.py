@@ -118,6 +118,13 @@ class WinePrefix:
         """The Unix path of the prefix's %ProgramFiles% folder."""
         return self.path / "drive_c" / "Program Files"
 
+    def run_batch(self, lines, folder, environment=None, timeout=60):
+        """Writes `lines` as run.bat into `folder` and runs it with `cmd /c` there, as a script user
+        does: the batch file's exit code is that of its last command. No trace on stderr."""
+        (folder / "run.bat").write_bytes("".join(line + "\r\n" for line in lines).encode("utf-8"))
+        env = {**self.environment, **(environment or {})}
+        return Run(*_run_to_end([WINE, "cmd", "/c", "run.bat"], cwd=folder, env=env, timeout=timeout))
+
     def run(self, program, args=(), cwd=None, environment=None, timeout=60):
         """Runs the Windows program `program` with `args` and waits for its end; stderr holds the trace
         of its MessageBoxW calls and of the libraries it loaded."""

@@ -19,6 +19,13 @@
 //     setproperty-exception  calling System.setProperty leaves an exception pending
 //   WEXAL_FAKE_JVM_MAIN=wait-for-exit  main returns only once initiateExit has been called (at
 //     most 30 s), so that a console event can be sent to a running launcher.
+//   WEXAL_FAKE_JVM_MAIN=exit=<n>  main ends the process with exit code n, as System.exit(n) does.
+//   WEXAL_FAKE_JVM_MAIN=print     main writes the line "main called" to the standard output stream.
+// VM options (for a launcher started by a service manager, which does not pass the environment on):
+//   -Dfakejvm.log=<file>             the log file when WEXAL_FAKE_JVM_LOG is unset
+//   -Dfakejvm.main=<mode>            as WEXAL_FAKE_JVM_MAIN
+//   -Dfakejvm.fail=<steps>           as WEXAL_FAKE_JVM_FAIL
+// The VM's own "exit" option gives the hook that main calls before it ends the process (exit=<n>).
 //
 // Log lines (fields separated by one blank; the last field is free text and may hold blanks or be
 // empty; texts are UTF-8, except options and names, which are the bytes received; every line ends
@@ -77,7 +84,8 @@ struct VmState {
     std::mutex mutex;
     std::condition_variable initiateExitCalled;
     std::string failures;  // ",step,step,"
-    bool waitForExit = false;
+    std::string mainMode;  // WEXAL_FAKE_JVM_MAIN
+    void(JNICALL* exitHook)(jint) = nullptr;
     bool exitInitiated = false;
     bool exceptionPending = false;
     std::deque<FakeClass> classes;
@@ -105,7 +113,8 @@ std::string environment(const char* name) {
 void reset() {
     VmState& vm = state();
     vm.failures = "," + environment("WEXAL_FAKE_JVM_FAIL") + ",";
-    vm.waitForExit = environment("WEXAL_FAKE_JVM_MAIN") == "wait-for-exit";
+    vm.mainMode = environment("WEXAL_FAKE_JVM_MAIN");
+    vm.exitHook = nullptr;
     vm.exitInitiated = false;
     vm.exceptionPending = false;
     vm.classes.clear();
@@ -227,7 +236,19 @@ void JNICALL setObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, job
 void callMain(const FakeMethod& method, jobjectArray arguments) {
     std::unique_lock<std::mutex> lock(state().mutex);
     appendLogLine("CallStaticVoidMethod " + method.className + " main " + std::to_string(objectOf<FakeArray>(arguments).elements.size()));
-    if (state().waitForExit) {
+    const std::string& mode = state().mainMode;
+    if (mode.rfind("exit=", 0) == 0) {
+        const int exitCode = std::atoi(mode.c_str() + 5);
+        void(JNICALL* exitHook)(jint) = state().exitHook;
+        lock.unlock();
+        if (exitHook) exitHook(exitCode);
+        std::exit(exitCode);
+    }
+    if (mode == "print") {
+        std::fputs("main called\n", stdout);
+        std::fflush(stdout);
+    }
+    if (mode == "wait-for-exit") {
         state().initiateExitCalled.wait_for(lock, std::chrono::seconds(30), [] { return state().exitInitiated; });
     }
     if (fails("main-exception")) state().exceptionPending = true;
@@ -324,6 +345,19 @@ void logInitArgs(const JavaVMInitArgs& args) {
     for (jint i = 0; i < args.nOptions; ++i) appendLogLine(std::string("option ") + args.options[i].optionString);
 }
 
+void applyOptions(const JavaVMInitArgs& args) {
+    const std::string logOption = "-Dfakejvm.log=";
+    for (jint i = 0; i < args.nOptions; ++i) {
+        const std::string option = args.options[i].optionString;
+        if (option.rfind(logOption, 0) == 0) fakejvm::setLogPath(option.substr(logOption.size()));
+        const std::string mainOption = "-Dfakejvm.main=";
+        if (option.rfind(mainOption, 0) == 0) state().mainMode = option.substr(mainOption.size());
+        const std::string failOption = "-Dfakejvm.fail=";
+        if (option.rfind(failOption, 0) == 0) state().failures = "," + option.substr(failOption.size()) + ",";
+        if (option == "exit") state().exitHook = reinterpret_cast<void(JNICALL*)(jint)>(args.options[i].extraInfo);
+    }
+}
+
 }  // namespace
 
 extern "C" {
@@ -331,6 +365,7 @@ extern "C" {
 JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* initArgs) {
     std::lock_guard<std::mutex> lock(state().mutex);
     reset();
+    applyOptions(*static_cast<const JavaVMInitArgs*>(initArgs));
     logInitArgs(*static_cast<const JavaVMInitArgs*>(initArgs));
     if (fails("create")) return JNI_ERR;
     if (fails("create-exception")) state().exceptionPending = true;

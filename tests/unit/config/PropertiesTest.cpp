@@ -1,5 +1,5 @@
-// The configuration model: home folder, main argument slots, word settings, path settings and
-// the debug dump.
+// The configuration model: home folder, main argument slots, word settings, service settings,
+// path settings and the debug dump.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -158,6 +158,29 @@ TEST(WordSettings, AreLowerCasedWithTheShortFormsRequired) {
         EXPECT_EQ(properties.getJavaBundle(), c.bundle) << toUtf8(c.value);
         EXPECT_EQ(properties.getCustomBinJvmDir(), c.binJvmDir) << toUtf8(c.value);
     }
+}
+
+TEST(ServiceSettings, StopTimeoutIsWholeSecondsWithTheDefaultForNoneOrLessThanOne) {
+    const struct {
+        std::wstring value;
+        std::uint32_t milliseconds;
+    } cases[] = {
+        {L"", 20000}, {L"30", 30000}, {L" 2.9s", 2000}, {L"1", 1000}, {L"0.5", 20000},
+        {L"0", 20000}, {L"-5", 20000}, {L"soon", 20000}, {L"1e9", 86400000},
+    };
+    for (const auto& c : cases) {
+        Properties properties;
+        properties.setServiceStopTimeout(c.value);
+        EXPECT_EQ(properties.getServiceStopTimeoutMilliseconds(), c.milliseconds) << toUtf8(c.value);
+    }
+}
+
+TEST(ServiceSettings, DisplayNameIsTheServiceNameWhenNoneIsSet) {
+    Properties properties;
+    properties.setServiceName(L"AcmeService");
+    EXPECT_EQ(properties.getServiceDisplayName(), L"AcmeService");
+    properties.setServiceDisplayName(L"Acme");
+    EXPECT_EQ(properties.getServiceDisplayName(), L"Acme");
 }
 
 TEST(PathSettings, KeepTheEarlierValueWhenTheNewPathIsMissing) {

@@ -1,0 +1,12 @@
+// The console program's entry point on Windows: the console's standard streams, failures on the
+// standard error stream, and Windows services.
+#include "launcher/ServiceRunner.h"
+#include "main/CommandLine.h"
+#include "platform/ServiceControl.h"
+
+int wmain(int, wchar_t**) {
+    const std::vector<std::wstring> arguments = launcherArguments();
+    const platform::ServiceControlManager& manager = platform::systemServiceControlManager();
+    if (manager.startedByManager()) return runAsService(arguments, manager);
+    return runConsoleLauncher(arguments, manager);
+}

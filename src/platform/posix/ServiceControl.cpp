@@ -1,0 +1,38 @@
+// Linux has no service control manager of this kind: services are units of the init system, which
+// runs the launcher as an ordinary program.
+#include "platform/ServiceControl.h"
+
+namespace platform {
+namespace {
+
+const wchar_t* const kNotSupported = L"Services are not supported on this system.";
+
+bool neverStartedByManager() {
+    return false;
+}
+
+std::optional<std::wstring> installNothing(const ServiceRegistration&) {
+    return kNotSupported;
+}
+
+std::optional<std::wstring> uninstallNothing(const std::wstring&) {
+    return kNotSupported;
+}
+
+std::optional<std::wstring> dispatchNothing(ServiceMainFunction, ServiceStopFunction) {
+    return kNotSupported;
+}
+
+void reportNothing(ServiceState, std::uint32_t, std::uint32_t) {}
+
+void logNothing(const std::wstring&, const std::wstring&) {}
+
+}  // namespace
+
+const ServiceControlManager& systemServiceControlManager() {
+    static const ServiceControlManager manager{neverStartedByManager, installNothing, uninstallNothing,
+                                               dispatchNothing,       reportNothing,  logNothing};
+    return manager;
+}
+
+}  // namespace platform
