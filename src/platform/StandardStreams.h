@@ -6,7 +6,8 @@
 namespace platform {
 
 // Writes `text` and a line end to the standard output stream (UTF-8 on Linux; on Windows the
-// console's own wide text, or the console's code page when the stream is redirected).
+// console's own wide text, or the console's code page when the stream is redirected, with every
+// line end as CR LF).
 void writeOutputLine(const std::wstring& text);
 
 // The same for the standard error stream.

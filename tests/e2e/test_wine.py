@@ -405,14 +405,17 @@ class StartupCacheTest(WineTestCase):
                          ["option -Xlog:cds*=off", f"option -XX:SharedArchiveFile={archive}"])
 
 
+# The line that follows "No acceptable JVMs were found." when no Java was found at all.
+SEARCHED_PLACES = ("Searched the registry (HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, both views), JAVA_HOME, and "
+                   "the Java folders of %ProgramFiles%, %ProgramW6432% and %LOCALAPPDATA%\\Programs.")
+
+
 class MissingVmTest(WineTestCase):
     INSTALLATIONS = []
 
     def test_empty_registry_gives_no_acceptable_vm_and_names_the_places_searched(self):
         run, log = self.launch(["wexal.main.class=app.Main", "wexal.debug.file=debug.txt", "wexal.jvm.pth=x"])
-        self.assertReported(run, "No acceptable JVMs were found.\n\nSearched the registry (HKEY_LOCAL_MACHINE and "
-                                 "HKEY_CURRENT_USER, both views), JAVA_HOME, and the Java folders of %ProgramFiles%, "
-                                 "%ProgramW6432% and %LOCALAPPDATA%\\Programs.")
+        self.assertReported(run, "No acceptable JVMs were found.\n\n" + SEARCHED_PLACES)
         self.assertEqual(log, [])
         self.assertEqual((self.app.folder / "debug.txt").read_text(encoding="latin-1"),
                          "Unknown key ignored: wexal.jvm.pth\n")
@@ -549,7 +552,8 @@ class ConsoleTest(ConsoleTestCase):
             ("main returns", [self.vm_line], "print", (0, "main called\r\n", "")),
             ("System.exit", [self.vm_line], "exit=42", (42, "", "")),
             ("failure", ["wexal.jvm.path=Z:\\nowhere\\jvm.dll"], "",
-             (1, "", f"{windows_path(self.app.path)}: Error in Java launcher. No acceptable JVMs were found.\r\n")),
+             (1, "", f"{windows_path(self.app.path)}: Error in Java launcher. No acceptable JVMs were found.\r\n\r\n"
+                     f"{SEARCHED_PLACES}\r\n")),
         ]
         for name, lines, main, expected in cases:
             with self.subTest(name):
@@ -631,10 +635,11 @@ class ServiceTest(ConsoleTestCase):
         self.sc("stop", self.NAME)
         self.assertEqual(self.wait_for_state("STOPPED"), ("STOPPED", "0", "0"))
         log = self.log.read_text(encoding="utf-8").splitlines()
-        self.assertEqual(log[-7:], ["AttachCurrentThread", "FindClass app/Main",
+        # The event thread's call of initiateExit, then the main thread leaves the VM before its teardown.
+        self.assertEqual(log[-8:], ["AttachCurrentThread", "FindClass app/Main",
                                     "GetStaticMethodID app/Main initiateExit (I)V",
                                     "CallStaticVoidMethod app/Main initiateExit 0", "DetachCurrentThread",
-                                    "ExceptionOccurred none", "DestroyJavaVM"])
+                                    "ExceptionOccurred none", "DetachCurrentThread", "DestroyJavaVM"])
         removed = f"The service {self.NAME} is stopped and removed.\r\n"
         self.assertEqual(self.run_tool(lines, "--uninstall")[0], e2e.Run(0, removed, ""))
         self.assertEqual(self.run_tool(lines, "--uninstall")[0].returncode, 1)

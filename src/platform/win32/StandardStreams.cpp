@@ -9,10 +9,21 @@
 namespace platform {
 namespace {
 
+// `text` with Windows line ends: each line feed inside it, and the one at its end, as CR LF.
+std::wstring withWindowsLineEnds(const std::wstring& text) {
+    std::wstring line;
+    line.reserve(text.size() + 2);
+    for (const wchar_t c : text) {
+        if (c == L'\n') line += L'\r';
+        line += c;
+    }
+    return line + L"\r\n";
+}
+
 void writeLine(DWORD stream, const std::wstring& text) {
     const HANDLE handle = GetStdHandle(stream);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return;
-    const std::wstring line = text + L"\r\n";
+    const std::wstring line = withWindowsLineEnds(text);
     DWORD written = 0;
     // WriteConsoleW fails for a handle that is no console.
     if (WriteConsoleW(handle, line.c_str(), static_cast<DWORD>(line.size()), &written, nullptr)) return;
