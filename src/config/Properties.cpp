@@ -79,14 +79,21 @@ void Properties::setBinJvmDir(const std::wstring& value) {
     m_customBinJvmDir = normaliseWord(value, {L"client", L"server"});
 }
 
+// The configured `path`, found relative to the home folder, as the launch can still find it after
+// changing to the working folder.
+std::wstring Properties::fromHomeFolder(const std::wstring& path) const {
+    return isRelativePath(path) ? m_selfHomePath + platform::kPathSeparator + path : path;
+}
+
 // Final separators name the same file or folder; they are dropped so that paths built on the value
 // have no separator doubled.
 void Properties::setJvmPath(const std::wstring& value) {
-    const std::wstring path = withoutTrailingSeparators(value);
-    if (!fileExists(path)) {
+    const std::wstring found = withoutTrailingSeparators(value);
+    if (!fileExists(found)) {
         if (!value.empty()) addDebugNote(L"Passed over wexal.jvm.path, which does not exist: " + value);
         return;
     }
+    const std::wstring path = fromHomeFolder(found);
     // Lower-casing is harmless only where the file system ignores case.
     m_customJvmPath = platform::kCaseInsensitivePaths ? toLowerAscii(path) : path;
 }
@@ -94,7 +101,7 @@ void Properties::setJvmPath(const std::wstring& value) {
 void Properties::setJavaHomePath(const std::wstring& value) {
     const std::wstring path = withoutTrailingSeparators(value);
     if (fileExists(path)) {
-        m_customJavaHomePath = path;
+        m_customJavaHomePath = fromHomeFolder(path);
     } else if (!value.empty()) {
         addDebugNote(L"Passed over wexal.java.home.path, which does not exist: " + value);
     }

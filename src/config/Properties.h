@@ -36,9 +36,9 @@ public:
     // "require_" form.
     void setJavaBundle(const std::wstring& value);
     void setBinJvmDir(const std::wstring& value);
-    // Keep the path, without its final separators, only when it exists (the VM library path
-    // lower-cased where paths ignore case); otherwise the earlier value stays and a debug note says
-    // that the path was passed over.
+    // Keep the path, without its final separators and with the home folder in front of a relative
+    // one, only when it exists (the VM library path lower-cased where paths ignore case); otherwise
+    // the earlier value stays and a debug note says that the path was passed over.
     void setJvmPath(const std::wstring& value);
     void setJavaHomePath(const std::wstring& value);
     void setMinJavaVersion(const std::wstring& value);
@@ -146,6 +146,8 @@ public:
     std::wstring toString() const;
 
 private:
+    std::wstring fromHomeFolder(const std::wstring& path) const;
+
     std::wstring m_exeBitness;
     std::wstring m_operatingSystemBitness;
     std::wstring m_fullPathAndNameOfExe;

@@ -202,6 +202,17 @@ class FolderTest(LauncherTestCase):
         facts = key_values(run.stdout)
         self.assertEqual((run.returncode, facts["cwd"], facts["user.dir"]), (0, str(work), str(work)))
 
+    def test_relative_java_home_and_vm_library_are_found_from_another_working_folder(self):
+        work = self.temp / "work"
+        work.mkdir()
+        (self.app.folder / "runtime").symlink_to(JAVA_HOME)
+        for line in ("wexal.java.home.path=runtime", "wexal.jvm.path=runtime/lib/server/libjvm.so"):
+            with self.subTest(line):
+                self.app.configure(["wexal.main.class=app.Main", f"-Djava.class.path={self.classes}", "-Dprobe=facts",
+                                    line, f"wexal.working.dir={work}"])
+                run = self.app.run(cwd=self.start_dir)
+                self.assertEqual((run.returncode, run.stderr, key_values(run.stdout)["cwd"]), (0, "", str(work)))
+
     def test_missing_working_dir_is_reported(self):
         run = self.run_probe("facts", "wexal.working.dir=missing")
         self.assertReported(run, "Could not change directory to missing")
