@@ -66,15 +66,18 @@ std::optional<std::wstring> installService(const ServiceRegistration& registrati
     const ServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
     if (!manager.valid()) return lastErrorMessage();
     const ServiceHandle service(CreateServiceW(manager.get(), registration.name.c_str(), registration.displayName.c_str(),
-                                               SERVICE_CHANGE_CONFIG, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-                                               SERVICE_ERROR_NORMAL, registration.command.c_str(), nullptr, nullptr,
-                                               nullptr, nullptr, nullptr));
+                                               SERVICE_CHANGE_CONFIG | DELETE, SERVICE_WIN32_OWN_PROCESS,
+                                               SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, registration.command.c_str(),
+                                               nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service.valid()) return lastErrorMessage();
     if (registration.description.empty()) return std::nullopt;
     std::wstring description = registration.description;
     SERVICE_DESCRIPTIONW text{description.data()};
-    if (!ChangeServiceConfig2W(service.get(), SERVICE_CONFIG_DESCRIPTION, &text)) return lastErrorMessage();
-    return std::nullopt;
+    if (ChangeServiceConfig2W(service.get(), SERVICE_CONFIG_DESCRIPTION, &text)) return std::nullopt;
+    // A failed install leaves nothing behind: the service without its description is removed again.
+    std::optional<std::wstring> failure = lastErrorMessage();
+    DeleteService(service.get());
+    return failure;
 }
 
 // Asks a running `service` to stop and waits until it has, at most kUninstallStopWaitMilliseconds.
