@@ -75,7 +75,7 @@ bool staysInSandbox(const std::wstring& value) {
 bool fileStaysInSandbox(const std::string& bytes, const Properties& properties) {
     try {
         const PropertyValueVariables variables(properties);
-        for (PropertyFileEntry& entry : readEntries(decodeTextMode(bytes), L"app.lap")) {
+        for (PropertyFileEntry& entry : readEntries(decodeConfigurationText(bytes), L"app.lap")) {
             const std::wstring& text = variables.resolveVariables(entry.getLine());
             if (Properties::isJvmOption(text)) continue;
             std::wstring value = parsePropertyValue(text);
@@ -89,13 +89,16 @@ bool fileStaysInSandbox(const std::string& bytes, const Properties& properties) 
 }
 
 // What the launch derives from the configuration before it loads the VM; aborts when a loaded
-// configuration has no VM or an initial heap above the maximum.
+// configuration has no VM, an initial heap above the maximum, or an unchecked maximum beyond
+// 2147483647 KB.
 void deriveLaunchFigures(Properties& properties) {
     if (!properties.getFoundJvm()) std::abort();
     properties.computeMemoryOptions();
     if (properties.getMemoryInit() > properties.getMemoryMax()) std::abort();
+    // Without the address-space check the maximum never exceeds what a 32-bit VM option can say.
+    if (!properties.isMemoryCheckLimits() && properties.getMemoryMax() > 2147483647) std::abort();
     completePathOptions(properties);
-    vmMainThreadStackBytes(properties.getJavaSystemProperties());
+    vmMainThreadStack(properties.getJavaSystemProperties());
     properties.getMainClass();
     properties.getMainArguments();
     properties.toString();
