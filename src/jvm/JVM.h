@@ -35,6 +35,10 @@ public:
     void setVmMachine(const VmMachine& machine) { m_vmMachine = machine; }
     // Why the candidate is not acceptable, for the user; empty while no reason is known.
     const std::wstring& getRefusal() const { return m_refusal; }
+    // The VM library a registry key names for the installation itself, which may lie where no
+    // layout looks; empty when none is named.
+    const std::wstring& getRuntimeLibrary() const { return m_runtimeLibrary; }
+    void setRuntimeLibrary(const std::wstring& path) { m_runtimeLibrary = path; }
 
     // Makes the candidate unacceptable for `reason`; the first reason given is kept.
     void refuse(const std::wstring& reason);
@@ -76,6 +80,7 @@ private:
     bool m_acceptable = true;
     VmMachine m_vmMachine;
     std::wstring m_refusal;
+    std::wstring m_runtimeLibrary;
 };
 
 // The ordering key of a version text: four components, each padded with zeros to three

@@ -51,6 +51,29 @@ void typeAs(JVM& jvm, const std::wstring& folder, const std::wstring& type) {
     jvm.setVmMachine(machineOfLibrary(jvm.getJvmPath()));
 }
 
+// The candidate of the VM library that `jvm`'s registry key names, wherever it lies: a "client"
+// VM when its folder says so, else a server VM (the only VM of the Javas whose keys name one);
+// nothing when no library is named or the file is missing.
+std::optional<JVM> runtimeLibraryVm(const JVM& jvm) {
+    const std::wstring& library = jvm.getRuntimeLibrary();
+    if (library.empty() || !fileExists(library)) return std::nullopt;
+    const std::size_t typeEnd = library.rfind(platform::kPathSeparator);
+    const std::size_t typeStart = typeEnd == 0 || typeEnd == std::wstring::npos
+                                      ? std::wstring::npos
+                                      : library.rfind(platform::kPathSeparator, typeEnd - 1);
+    JVM vm = jvm.cloneForOtherJvmType();
+    if (typeStart != std::wstring::npos) {
+        const bool isClient = library.compare(typeStart + 1, typeEnd - typeStart - 1, L"client") == 0;
+        vm.setBinJvmDir(isClient ? L"client" : L"server");
+        vm.setJrePath(library.substr(0, typeStart + 1));
+    } else {
+        vm.setBinJvmDir(L"server");
+    }
+    vm.setJvmPath(library);
+    vm.setVmMachine(machineOfLibrary(library));
+    return vm;
+}
+
 // Takes the version and the kind from the installation's own files where they tell.
 void applyInstallationFacts(JVM& jvm) {
     const std::wstring& javaHome = jvm.getJavaHomePath();
@@ -188,7 +211,12 @@ void JVMSelector::separateClientAndServerJvms(std::vector<JVM>& jvms, std::vecto
         std::vector<JVM> serverCopies;
         for (std::size_t i = jvms.size(); i-- > 0;) {
             JVM& jvm = jvms[i];
+            std::optional<JVM> library = runtimeLibraryVm(jvm);
             const std::optional<std::wstring> folder = findVmTypesFolder(jvm.getJavaHomePath(), jvm.getJavaBundle());
+            if (!folder && library) {
+                jvm = *std::move(library);
+                continue;
+            }
             if (!folder) {
                 if (withoutVm) withoutVm->insert(withoutVm->begin(), std::move(jvm));
                 jvms.erase(jvms.begin() + static_cast<std::ptrdiff_t>(i));
@@ -200,6 +228,8 @@ void JVMSelector::separateClientAndServerJvms(std::vector<JVM>& jvms, std::vecto
                 typeAs(server, *folder, L"server");
                 serverCopies.push_back(std::move(server));
             }
+            // After the layout's VMs, so that the same library counts once, as theirs.
+            if (library) serverCopies.push_back(*std::move(library));
             typeAs(jvm, *folder, hasClient ? L"client" : L"server");
         }
         jvms.insert(jvms.end(), std::make_move_iterator(serverCopies.begin()), std::make_move_iterator(serverCopies.end()));

@@ -50,9 +50,10 @@ public:
     void locateJvms(std::vector<JVM>& jvms) const;
 
     // Types every candidate as its client VM where that exists, else its server VM, each read for
-    // its machine; appends a server copy of each installation that has both, in reverse order;
-    // moves candidates that have neither to `withoutVm` (when given); keeps only the first
-    // candidate of each VM library.
+    // its machine; appends a server copy of each installation that has both, and a candidate of
+    // the VM library its registry key names where that exists, in reverse order (a home without
+    // a VM of its own becomes that library's candidate in place); moves candidates that have no
+    // VM to `withoutVm` (when given); keeps only the first candidate of each VM library.
     void separateClientAndServerJvms(std::vector<JVM>& jvms, std::vector<JVM>* withoutVm = nullptr) const;
 
     // Marks unacceptable, with the reason, candidates of another machine than the launcher's,

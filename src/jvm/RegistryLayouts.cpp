@@ -8,13 +8,13 @@ namespace {
 using platform::RegistryRoot;
 using platform::RegistryView;
 
-// The JavaSoft keys of every Java generation, then the vendors' own, whose installation subkey
-// holds the folder in a key per VM implementation.
+// The JavaSoft keys of every Java generation (a Java 9+ runtime's key also names its VM library),
+// then the vendors' own, whose installation subkey holds the folder in a key per VM implementation.
 const RegistryLayout kLayouts[] = {
     {L"SOFTWARE\\JavaSoft\\Java Development Kit", L"", L"JavaHome", L"sdk"},
     {L"SOFTWARE\\JavaSoft\\Java Runtime Environment", L"", L"JavaHome", L"jre"},
     {L"SOFTWARE\\JavaSoft\\JDK", L"", L"JavaHome", L"sdk"},
-    {L"SOFTWARE\\JavaSoft\\JRE", L"", L"JavaHome", L"jre"},
+    {L"SOFTWARE\\JavaSoft\\JRE", L"", L"JavaHome", L"jre", L"RuntimeLib"},
     {L"SOFTWARE\\Eclipse Adoptium\\JDK", L"hotspot\\MSI", L"Path", L"sdk"},
     {L"SOFTWARE\\Eclipse Adoptium\\JRE", L"hotspot\\MSI", L"Path", L"jre"},
     {L"SOFTWARE\\Eclipse Adoptium\\JDK", L"openj9\\MSI", L"Path", L"sdk"},

@@ -32,12 +32,14 @@ void WindowsRegistry::addLayoutJvms(std::vector<JVM>& jvms, const RegistryLayout
             const std::optional<std::wstring> version = key->subkeyName(index);
             if (!version) return;
             if (version->empty()) continue;
-            const std::wstring javaHome = getStringValue(keyPath + L"\\" + *version + subPath, layout.valueName);
+            const std::wstring installationKey = keyPath + L"\\" + *version + subPath;
+            const std::wstring javaHome = getStringValue(installationKey, layout.valueName);
             if (javaHome.empty()) continue;
             JVM jvm;
             jvm.setJavaBundle(layout.bundle);
             jvm.setJavaHomePath(javaHome);
             jvm.setVersion(*version);
+            if (layout.libraryValueName) jvm.setRuntimeLibrary(getStringValue(installationKey, layout.libraryValueName));
             jvms.push_back(std::move(jvm));
         }
     });

@@ -13,6 +13,7 @@ struct RegistryLayout {
     const wchar_t* subPath;    // below an installation's subkey, the key holding the value; "" for the subkey
     const wchar_t* valueName;  // the value holding the Java home
     const wchar_t* bundle;     // "sdk" or "jre"; "" when only the installation tells
+    const wchar_t* libraryValueName = nullptr;  // the value naming the VM library itself, if any
 };
 
 class WindowsRegistry {
@@ -30,7 +31,7 @@ public:
     void addJreJvms(std::vector<JVM>& jvms, const std::wstring& keyPath) const;
 
     // Appends one candidate for every installation recorded in `layout` whose value is not empty,
-    // the same way.
+    // the same way, with the VM library the layout's library value names, if any.
     void addLayoutJvms(std::vector<JVM>& jvms, const RegistryLayout& layout) const;
 
     // The text of the value `valueName` of the key `keyPath` below this reader's root; empty when

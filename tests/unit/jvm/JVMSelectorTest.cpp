@@ -58,8 +58,16 @@ TEST(SeparateClientAndServerJvms, TypesEachVmAndPutsServerCopiesLastInReverseOrd
     const std::wstring cClient = addVm(dir, L"C", L"sdk", L"client");
     const std::wstring cServer = addVm(dir, L"C", L"sdk", L"server");
     dir.makeDir(L"D");
+    // The VM libraries that registry keys name: the layout's own, one of an unusual VM folder,
+    // a missing one, and one outside a home that has no VM where the layouts look.
+    const std::wstring bLibrary = addVm(dir, L"B-vm", L"jre", L"j9vm");
+    const std::wstring eClient = addVm(dir, L"E", L"jre", L"client");
     std::vector<JVM> jvms = {registered(L"jre", dir / L"A", L"1"), registered(L"jre", dir / L"B", L"2"),
                              registered(L"sdk", dir / L"C", L"3"), registered(L"jre", dir / L"D", L"4")};
+    jvms[0].setRuntimeLibrary(aServer);
+    jvms[1].setRuntimeLibrary(bLibrary);
+    jvms[2].setRuntimeLibrary(dir / L"C" + kSeparator + L"gone");
+    jvms[3].setRuntimeLibrary(eClient);
 
     JVMSelector(VmChoiceSettings()).separateClientAndServerJvms(jvms);
 
@@ -67,8 +75,9 @@ TEST(SeparateClientAndServerJvms, TypesEachVmAndPutsServerCopiesLastInReverseOrd
         std::wstring version;
         std::wstring type;
         std::wstring jvmPath;
-    } expected[] = {{L"1", L"client", aClient}, {L"2", L"client", bClient}, {L"3", L"client", cClient},
-                    {L"3", L"server", cServer}, {L"1", L"server", aServer}};
+    } expected[] = {{L"1", L"client", aClient},  {L"2", L"client", bClient}, {L"3", L"client", cClient},
+                    {L"4", L"client", eClient},  {L"3", L"server", cServer}, {L"2", L"server", bLibrary},
+                    {L"1", L"server", aServer}};
     ASSERT_EQ(jvms.size(), std::size(expected));
     for (std::size_t i = 0; i < jvms.size(); ++i) {
         EXPECT_EQ(jvms[i].getVersion(), expected[i].version) << i;

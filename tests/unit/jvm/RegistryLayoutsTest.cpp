@@ -32,6 +32,8 @@ TEST(RegistryLayouts, ListEveryInstallersJavasByRootViewAndLayout) {
         {RegistryRoot::LocalMachine, RegistryView::Own, L"SOFTWARE\\Eclipse Adoptium\\JDK\\11.0.1\\hotspot\\EXE", L"Path", L"C:\\no-msi"},
         {RegistryRoot::LocalMachine, RegistryView::Own, L"SOFTWARE\\Eclipse Adoptium\\JRE\\21.0.1\\hotspot\\MSI", L"Path", L""},
         {RegistryRoot::LocalMachine, RegistryView::Own, L"SOFTWARE\\JavaSoft\\JRE\\9", L"JavaHome", L"C:\\jre-9"},
+        {RegistryRoot::LocalMachine, RegistryView::Own, L"SOFTWARE\\JavaSoft\\JRE\\9", L"RuntimeLib", L"C:\\jre-9\\bin\\server\\jvm.dll"},
+        {RegistryRoot::LocalMachine, RegistryView::Own, L"SOFTWARE\\JavaSoft\\JDK\\9", L"RuntimeLib", L"C:\\jdk-9\\jvm.dll"},
         {RegistryRoot::LocalMachine, RegistryView::Own, L"SOFTWARE\\JavaSoft\\Java Development Kit\\1.8.0_151", L"JavaHome", L"C:\\jdk8"},
     };
     for (const auto& e : entries) jvmtest::setRegistryValue(e.root, e.view, e.key, e.value, e.home);
@@ -39,11 +41,15 @@ TEST(RegistryLayouts, ListEveryInstallersJavasByRootViewAndLayout) {
     std::vector<JVM> jvms;
     addRegistryJvms(jvms);
     std::vector<std::string> listed;
-    for (const JVM& jvm : jvms) listed.push_back(toUtf8(jvm.getJavaBundle() + L"|" + jvm.getVersion() + L"|" + jvm.getJavaHomePath()));
+    for (const JVM& jvm : jvms) {
+        const std::wstring& library = jvm.getRuntimeLibrary();
+        listed.push_back(toUtf8(jvm.getJavaBundle() + L"|" + jvm.getVersion() + L"|" + jvm.getJavaHomePath() +
+                                (library.empty() ? L"" : L"|" + library)));
+    }
 
     EXPECT_EQ(listed, (std::vector<std::string>{
                           "sdk|1.8.0_151|C:\\jdk8",
-                          "jre|9|C:\\jre-9",
+                          "jre|9|C:\\jre-9|C:\\jre-9\\bin\\server\\jvm.dll",
                           "sdk|17.0.9.9|C:\\temurin-17",
                           "jre|8.0.392.8|C:\\adopt-8",
                           "sdk|17.0.8.7|C:\\ms-17",
