@@ -111,6 +111,10 @@ std::optional<std::wstring> installedJavaVersion(const std::wstring& javaHome) {
     return releaseJavaVersion(*head);
 }
 
+bool hasReleaseFile(const std::wstring& javaHome) {
+    return fileExists(homeFile(javaHome, L"release"));
+}
+
 bool hasJavaCompiler(const std::wstring& javaHome) {
     return fileExists(homeFile(javaHome, std::wstring(L"bin") + platform::kPathSeparator + platform::kJavacName));
 }

@@ -35,5 +35,8 @@ std::optional<std::wstring> releaseJavaVersion(const std::string& releaseText);
 // names no JAVA_VERSION.
 std::optional<std::wstring> installedJavaVersion(const std::wstring& javaHome);
 
+// Whether the Java home holds a release file, readable or not.
+bool hasReleaseFile(const std::wstring& javaHome);
+
 // Whether the Java home holds a Java compiler (bin/javac), which makes it a development kit.
 bool hasJavaCompiler(const std::wstring& javaHome);

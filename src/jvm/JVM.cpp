@@ -160,6 +160,8 @@ JVM JVM::cloneForOtherJvmType() const {
         other.m_javaHomePath = m_javaHomePath;
         other.m_javaBundle = m_javaBundle;
         other.m_version = m_version;
+        // A refusal with its reason is the installation's, and holds for each of its VMs.
+        if (!m_refusal.empty()) other.refuse(m_refusal);
         return other;
     } catch (...) {
         showDefaultErrorAndExit();

@@ -57,7 +57,8 @@ public:
     // Whether the VM library of the VM type `type` exists.
     bool jvmDllExists(const std::wstring& type);
 
-    // A new record carrying only the Java home, the bundle and the version.
+    // A new record carrying only the Java home, the bundle, the version and the reason of a
+    // refusal (the installation's, such as an unreadable release file), if any.
     JVM cloneForOtherJvmType() const;
 
     // Append the bundle ("B<rank>.") and the VM type ("D<rank>.") rank parts to the comparable

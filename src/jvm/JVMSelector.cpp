@@ -74,10 +74,16 @@ std::optional<JVM> runtimeLibraryVm(const JVM& jvm) {
     return vm;
 }
 
-// Takes the version and the kind from the installation's own files where they tell.
+// Takes the version and the kind from the installation's own files where they tell. A release
+// file that cannot be read leaves a registry key's version standing, as before there were release
+// files; a folder has no other version to give, and its candidate is refused.
 void applyInstallationFacts(JVM& jvm) {
     const std::wstring& javaHome = jvm.getJavaHomePath();
-    if (std::optional<std::wstring> version = installedJavaVersion(javaHome)) jvm.setVersion(*version);
+    if (std::optional<std::wstring> version = installedJavaVersion(javaHome)) {
+        jvm.setVersion(*version);
+    } else if (jvm.getVersion().empty() && hasReleaseFile(javaHome)) {
+        jvm.refuse(L"release file unreadable");
+    }
     if (hasJavaCompiler(javaHome)) {
         jvm.setJavaBundle(L"sdk");
     } else if (jvm.getJavaBundle().empty()) {

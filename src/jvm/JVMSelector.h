@@ -46,7 +46,9 @@ public:
 
     // Appends the installed Javas: the registry's (the JavaSoft development kits first), then
     // JAVA_HOME's, then those of the install folders. Each takes its version from its release
-    // file where that names one, and is a development kit when it holds a Java compiler.
+    // file where that names one, and is a development kit when it holds a Java compiler; one
+    // without a registry key's version whose release file names none is refused ("release file
+    // unreadable").
     void locateJvms(std::vector<JVM>& jvms) const;
 
     // Types every candidate as its client VM where that exists, else its server VM, each read for

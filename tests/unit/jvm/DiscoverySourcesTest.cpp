@@ -104,6 +104,13 @@ TEST(DiscoverySources, ListEveryCandidateInRankOrderForTheDebugFile) {
     const std::wstring jre = installations.add({L"jre", L"11.0.2", false, {L"client", L"server"}});
     const std::wstring old = installations.add({L"old", L"9-ea", false, {L"server"}});
     const std::wstring none = installations.add({L"none", L"21", false, {}});
+    // Release files of folder sources that name no version, or cannot be read.
+    const TempDir& home = installations.home();
+    const std::wstring unversioned = addHome(home, L".jdks/a-unversioned", "", false, {L"lib/server/libjvm.so"});
+    home.writeFile(L".jdks/a-unversioned/release", "IMPLEMENTOR=\"Test\"\n");
+    const std::wstring unreadable = addHome(home, L".jdks/b-unreadable", "", false, {L"lib/server/libjvm.so"});
+    std::filesystem::remove(toUtf8(unreadable + L"/release"));
+    home.makeDir(L".jdks/b-unreadable/release");
     VmChoiceSettings settings;
     settings.minJavaVersion = L"9";
 
@@ -114,8 +121,16 @@ TEST(DiscoverySources, ListEveryCandidateInRankOrderForTheDebugFile) {
                                          L"JVM candidate: " + jre + L": 11.0.2, JRE: chosen",
                                          L"JVM candidate: " + jre + L": 11.0.2, JRE: acceptable",
                                          L"JVM candidate: " + old + L": 9-ea, JRE: below the minimum version 9",
+                                         L"JVM candidate: " + unversioned + L": unknown version, JRE: release file unreadable",
+                                         L"JVM candidate: " + unreadable + L": unknown version, JRE: release file unreadable",
                                          L"JVM candidate: " + none + L": 21, JRE: VM library missing",
                                      }));
+    // Refused whatever the bounds, where the others are acceptable.
+    settings.minJavaVersion.clear();
+    const std::vector<std::wstring> unbounded = JVMSelector(settings).choose().candidateLines;
+    ASSERT_EQ(unbounded.size(), 6u);
+    EXPECT_EQ(unbounded[2], L"JVM candidate: " + old + L": 9-ea, JRE: acceptable");
+    EXPECT_EQ(unbounded[4], L"JVM candidate: " + unreadable + L": unknown version, JRE: release file unreadable");
 }
 
 }  // namespace

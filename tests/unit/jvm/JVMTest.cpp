@@ -214,6 +214,9 @@ TEST(CloneForOtherJvmType, CarriesOnlyTheHomeTheBundleAndTheVersion) {
     EXPECT_EQ(toUtf8(jvm.cloneForOtherJvmType().toString()),
               "m_jvmPath=,m_javaBundle=sdk,m_binJvmDir=,m_comparableVersion=,m_javaHomePath=H,m_version=1.8,"
               "m_jrePath=,m_acceptable=true");
+    jvm.refuse(L"release file unreadable");
+    EXPECT_EQ(toUtf8(jvm.cloneForOtherJvmType().getRefusal()), "release file unreadable");
+    EXPECT_FALSE(jvm.cloneForOtherJvmType().isAcceptable());
 }
 
 TEST(ToString, DescribesARankedRuntimeClientInOneLine) {

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "FakeRegistry.h"
+#include "jvm/JVMSelector.h"
 #include "jvm/RegistryLayouts.h"
 #include "platform/TextEncoding.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -58,6 +60,21 @@ TEST(RegistryLayouts, ListEveryInstallersJavasByRootViewAndLayout) {
                           "sdk|21|C:\\user\\jdk-21",
                           "|zulu-11|C:\\x86\\zulu-11",
                       }));
+    jvmtest::clearRegistry();
+}
+
+TEST(RegistryLayouts, KeepTheKeysVersionWhereTheReleaseFileNamesNone) {
+    jvmtest::clearRegistry();
+    const TempDir dir;
+    dir.writeFile(L"jre/release", "IMPLEMENTOR=\"Test\"\n");
+    jvmtest::setRegistryValue(RegistryRoot::LocalMachine, RegistryView::Own, L"SOFTWARE\\JavaSoft\\JRE\\11.0.2", L"JavaHome", dir / L"jre");
+
+    std::vector<JVM> jvms;
+    JVMSelector(VmChoiceSettings{}).locateJvms(jvms);
+    ASSERT_FALSE(jvms.empty());
+    EXPECT_EQ(toUtf8(jvms[0].getJavaHomePath()), toUtf8(dir / L"jre"));
+    EXPECT_EQ(toUtf8(jvms[0].getVersion()), "11.0.2");
+    EXPECT_TRUE(jvms[0].isAcceptable());
     jvmtest::clearRegistry();
 }
 
