@@ -51,24 +51,24 @@ void typeAs(JVM& jvm, const std::wstring& folder, const std::wstring& type) {
     jvm.setVmMachine(machineOfLibrary(jvm.getJvmPath()));
 }
 
-// The candidate of the VM library that `jvm`'s registry key names, wherever it lies: a "client"
-// VM when its folder says so, else a server VM (the only VM of the Javas whose keys name one);
-// nothing when no library is named or the file is missing.
+// The folder that holds `path`, ending in a separator; empty when the path names none.
+std::wstring folderOf(const std::wstring& path) {
+    const std::size_t end = path.rfind(platform::kPathSeparator);
+    return end == std::wstring::npos ? std::wstring() : path.substr(0, end + 1);
+}
+
+// The candidate of the VM library that `jvm`'s registry key names, wherever it lies: a client VM
+// when its folder is named "client", else a server VM (the only VM of the Javas whose keys name
+// one); nothing when no library is named or the file is missing.
 std::optional<JVM> runtimeLibraryVm(const JVM& jvm) {
     const std::wstring& library = jvm.getRuntimeLibrary();
     if (library.empty() || !fileExists(library)) return std::nullopt;
-    const std::size_t typeEnd = library.rfind(platform::kPathSeparator);
-    const std::size_t typeStart = typeEnd == 0 || typeEnd == std::wstring::npos
-                                      ? std::wstring::npos
-                                      : library.rfind(platform::kPathSeparator, typeEnd - 1);
+    const std::wstring typeFolder = folderOf(library);
+    const std::wstring vmTypesFolder = folderOf(withoutTrailingSeparators(typeFolder));
+    const bool isClient = withoutTrailingSeparators(typeFolder.substr(vmTypesFolder.size())) == L"client";
     JVM vm = jvm.cloneForOtherJvmType();
-    if (typeStart != std::wstring::npos) {
-        const bool isClient = library.compare(typeStart + 1, typeEnd - typeStart - 1, L"client") == 0;
-        vm.setBinJvmDir(isClient ? L"client" : L"server");
-        vm.setJrePath(library.substr(0, typeStart + 1));
-    } else {
-        vm.setBinJvmDir(L"server");
-    }
+    vm.setJrePath(vmTypesFolder);
+    vm.setBinJvmDir(isClient ? L"client" : L"server");
     vm.setJvmPath(library);
     vm.setVmMachine(machineOfLibrary(library));
     return vm;

@@ -84,6 +84,7 @@ TEST(SeparateClientAndServerJvms, TypesEachVmAndPutsServerCopiesLastInReverseOrd
         EXPECT_EQ(jvms[i].getBinJvmDir(), expected[i].type) << i;
         EXPECT_EQ(toUtf8(jvms[i].getJvmPath()), toUtf8(expected[i].jvmPath)) << i;
     }
+    EXPECT_EQ(toUtf8(jvms[3].getJrePath()), toUtf8(jvmtest::vmTypesFolder(dir / L"E", L"jre")));
 }
 
 TEST(SeparateClientAndServerJvms, KeepsAKitsHomeAndAServerOnlyInstallation) {
