@@ -69,6 +69,15 @@ def verdict(value, limit, unit="", strict=False, decimals=2):
     return f"misses by {value - limit:.{decimals}f}{unit}"
 
 
+def print_targets(results, started):
+    """Prints the table of figures against their targets and the machine's state at the end of a run
+    that began at `started` (time.monotonic())."""
+    say("Targets")
+    table(["figure", "value", "target", "verdict"], results)
+    say()
+    say(f"Machine at the end: {machine_description()}; whole run {time.monotonic() - started:.0f} s")
+
+
 def machine_description():
     model = "unknown CPU"
     try:
@@ -475,10 +484,7 @@ def main():
     except BenchError as error:
         say(f"bench: {error}")
         return 1
-    say("Targets")
-    table(["figure", "value", "target", "verdict"], results)
-    say()
-    say(f"Machine at the end: {machine_description()}; whole run {time.monotonic() - started:.0f} s")
+    print_targets(results, started)
     return 0
 
 

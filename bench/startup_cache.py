@@ -22,8 +22,8 @@ import sys
 import time
 from pathlib import Path
 
-from startup import (ROOT, BenchError, Samples, cmake_build, log_tail, machine_description, ms, run_once, say,
-                     table, verdict)
+from startup import (ROOT, BenchError, Samples, cmake_build, log_tail, machine_description, ms, print_targets,
+                     run_once, say, table, verdict)
 
 SOURCE_FILES = 5
 JAVA_VERSIONS = (17, 25)
@@ -202,10 +202,7 @@ def main():
     except BenchError as error:
         say(f"bench: {error}")
         return 1
-    say("Targets")
-    table(["figure", "value", "target", "verdict"], results)
-    say()
-    say(f"Machine at the end: {machine_description()}; whole run {time.monotonic() - started:.0f} s")
+    print_targets(results, started)
     return 0
 
 
