@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(g++ make cmake python3 openjdk-17-jdk-headless googletest libgtest-dev libgmock-dev)
 if [[ "${1:-}" == "--all" ]]; then
   # locales: the sources from which the Wine tests compile a Chinese locale, for Wine's code page 936.
-  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb clang libclang-rt-14-dev locales)
+  packages+=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb clang libclang-rt-14-dev locales icoutils)
 fi
 
 missing=()
