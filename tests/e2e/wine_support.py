@@ -125,10 +125,11 @@ class WinePrefix:
         env = {**self.environment, **(environment or {})}
         return Run(*_run_to_end([WINE, "cmd", "/c", "run.bat"], cwd=folder, env=env, timeout=timeout))
 
-    def run(self, program, args=(), cwd=None, environment=None, timeout=60):
+    def run(self, program, args=(), cwd=None, environment=None, timeout=60, trace=True):
         """Runs the Windows program `program` with `args` and waits for its end; stderr holds the trace
-        of its MessageBoxW calls and of the libraries it loaded."""
-        env = {**self.environment, **(environment or {}), "WINEDEBUG": "-all,+relay,+loaddll"}
+        of its MessageBoxW calls and of the libraries it loaded (with `trace`), or only what the
+        program wrote there."""
+        env = {**self.environment, **(environment or {}), "WINEDEBUG": "-all,+relay,+loaddll" if trace else "-all"}
         return Run(*_run_to_end([WINE, str(program), *args], cwd=cwd, env=env, timeout=timeout))
 
 
