@@ -23,11 +23,6 @@ std::string_view ByteView::bytes(std::size_t offset, std::size_t count) const {
     return m_bytes.substr(offset, count);
 }
 
-std::string_view ByteView::from(std::size_t offset) const {
-    require(offset, 0);
-    return m_bytes.substr(offset);
-}
-
 void ByteView::require(std::size_t offset, std::size_t count) const {
     // Written so that no sum can overflow, whatever the offsets a file claims.
     if (count > m_bytes.size() || offset > m_bytes.size() - count) {

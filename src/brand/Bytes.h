@@ -23,9 +23,6 @@ public:
     // The `count` bytes at `offset`; throws BrandError when they reach past the end.
     std::string_view bytes(std::size_t offset, std::size_t count) const;
 
-    // The bytes from `offset` to the end; throws BrandError when `offset` lies past it.
-    std::string_view from(std::size_t offset) const;
-
 private:
     void require(std::size_t offset, std::size_t count) const;
 

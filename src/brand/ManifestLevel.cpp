@@ -6,37 +6,39 @@
 namespace {
 
 constexpr std::string_view kElement = "requestedExecutionLevel";
+constexpr std::string_view kNameEnd = " \t\r\n/>";
+// Longer than any namespace prefix and element name together; bounds the work per tag.
+constexpr std::size_t kMaxTagName = 128;
 
 bool isXmlSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// The start of the element's name, written with or without a namespace prefix; npos when absent.
+// The offset just after the element's name in its start tag, written with or without a namespace
+// prefix; npos when the manifest has no such tag.
 std::size_t findElement(std::string_view manifest) {
-    for (std::size_t at = manifest.find(kElement); at != std::string_view::npos; at = manifest.find(kElement, at + 1)) {
-        const std::size_t tagStart = manifest.rfind('<', at);
-        if (tagStart == std::string_view::npos) continue;
-        const std::string_view prefix = manifest.substr(tagStart + 1, at - tagStart - 1);
-        const bool prefixed = !prefix.empty() && prefix.back() == ':' && prefix.find_first_of(" \t\r\n>/") == std::string_view::npos;
-        if (prefix.empty() || prefixed) return at + kElement.size();
+    for (std::size_t open = manifest.find('<'); open != std::string_view::npos; open = manifest.find('<', open + 1)) {
+        const std::string_view window = manifest.substr(open + 1, kMaxTagName);
+        const std::string_view name = window.substr(0, window.find_first_of(kNameEnd));
+        const std::size_t colon = name.rfind(':');
+        if (name.substr(colon == std::string_view::npos ? 0 : colon + 1) == kElement) return open + 1 + name.size();
     }
     return std::string_view::npos;
 }
 
-// The offsets of the level attribute's value (after its opening quote, at its closing quote) within
-// the tag whose attributes start at `from`; {npos, npos} when the tag has no such attribute.
-std::pair<std::size_t, std::size_t> findLevelValue(std::string_view manifest, std::size_t from) {
-    const std::size_t tagEnd = manifest.find('>', from);
-    for (std::size_t at = manifest.find("level", from); at < tagEnd; at = manifest.find("level", at + 1)) {
+// The offsets of the level attribute's value (after its opening quote, at its closing quote) in
+// `tag`, the attributes of a start tag; {npos, npos} when it has no such attribute.
+std::pair<std::size_t, std::size_t> findLevelValue(std::string_view tag) {
+    for (std::size_t at = tag.find("level"); at != std::string_view::npos; at = tag.find("level", at + 1)) {
+        if (at == 0 || !isXmlSpace(tag[at - 1])) continue;
         std::size_t cursor = at + 5;
-        if (!isXmlSpace(manifest[at - 1])) continue;
-        while (cursor < tagEnd && isXmlSpace(manifest[cursor])) ++cursor;
-        if (cursor >= tagEnd || manifest[cursor] != '=') continue;
+        while (cursor < tag.size() && isXmlSpace(tag[cursor])) ++cursor;
+        if (cursor >= tag.size() || tag[cursor] != '=') continue;
         ++cursor;
-        while (cursor < tagEnd && isXmlSpace(manifest[cursor])) ++cursor;
-        if (cursor >= tagEnd || (manifest[cursor] != '"' && manifest[cursor] != '\'')) continue;
-        const std::size_t close = manifest.find(manifest[cursor], cursor + 1);
-        if (close < tagEnd) return {cursor + 1, close};
+        while (cursor < tag.size() && isXmlSpace(tag[cursor])) ++cursor;
+        if (cursor >= tag.size() || (tag[cursor] != '"' && tag[cursor] != '\'')) continue;
+        const std::size_t close = tag.find(tag[cursor], cursor + 1);
+        if (close != std::string_view::npos) return {cursor + 1, close};
     }
     return {std::string_view::npos, std::string_view::npos};
 }
@@ -45,12 +47,12 @@ std::pair<std::size_t, std::size_t> findLevelValue(std::string_view manifest, st
 
 std::string withExecutionLevel(std::string_view manifest, std::string_view level) {
     const std::size_t element = findElement(manifest);
-    const auto [valueStart, valueEnd] =
-        element == std::string_view::npos ? std::pair{element, element} : findLevelValue(manifest, element);
+    const std::string_view tag = element == std::string_view::npos ? std::string_view() : manifest.substr(element, manifest.find('>', element) - element);
+    const auto [valueStart, valueEnd] = findLevelValue(tag);
     if (valueStart == std::string_view::npos) {
         throw BrandError{L"the file's manifest has no requestedExecutionLevel with a level attribute."};
     }
     std::string result(manifest);
-    result.replace(valueStart, valueEnd - valueStart, level);
+    result.replace(element + valueStart, valueEnd - valueStart, level);
     return result;
 }

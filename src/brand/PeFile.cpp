@@ -103,12 +103,13 @@ std::string_view imageBytes(std::string_view file, const PeLayout& layout, std::
 }
 
 std::uint32_t peChecksum(std::string_view file, std::size_t checksumOffset) {
+    // The field's bytes count as 0 wherever it lies, also at an odd offset of a strange file.
+    auto byteAt = [&](std::size_t i) -> std::uint32_t {
+        return i >= file.size() || i - checksumOffset < 4 ? 0 : static_cast<unsigned char>(file[i]);
+    };
     std::uint64_t sum = 0;
     for (std::size_t i = 0; i < file.size(); i += 2) {
-        if (i == checksumOffset || i == checksumOffset + 2) continue;
-        const std::uint32_t low = static_cast<unsigned char>(file[i]);
-        const std::uint32_t high = i + 1 < file.size() ? static_cast<unsigned char>(file[i + 1]) : 0;
-        sum += low | high << 8;
+        sum += byteAt(i) | byteAt(i + 1) << 8;
         sum = (sum & 0xFFFF) + (sum >> 16);
     }
     sum = (sum & 0xFFFF) + (sum >> 16);

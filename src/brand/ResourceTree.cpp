@@ -8,9 +8,6 @@
 
 namespace {
 
-// More than any executable holds; a directory whose entries share subdirectories could otherwise
-// claim billions of resources in a few kilobytes.
-constexpr std::size_t kMaxResources = 4096;
 constexpr std::uint32_t kHighBit = 0x80000000;
 constexpr std::size_t kDirectorySize = 16;
 constexpr std::size_t kEntrySize = 8;
@@ -24,7 +21,7 @@ constexpr std::size_t kDataEntrySize = 16;
 class TreeReader {
 public:
     TreeReader(std::string_view file, const PeLayout& layout, std::string_view directory)
-        : m_file(file), m_layout(layout), m_directory(directory, L"the resource directory") {}
+        : m_file(file), m_layout(layout), m_directory(directory, L"the resource directory"), m_budget(file.size()) {}
 
     std::vector<Resource> read() {
         visit(0, 0, Resource{});
@@ -37,6 +34,7 @@ private:
     void visit(std::size_t offset, int level, const Resource& partial) {
         const std::size_t count = std::size_t{m_directory.u16(offset + 12)} + m_directory.u16(offset + 14);
         for (std::size_t i = 0; i < count; ++i) {
+            spend(kEntrySize);
             const std::size_t entry = offset + kDirectorySize + i * kEntrySize;
             const std::uint32_t target = m_directory.u32(entry + 4);
             const bool isDirectory = (target & kHighBit) != 0;
@@ -55,7 +53,7 @@ private:
         }
     }
 
-    ResourceKey readKey(std::uint32_t field) const {
+    ResourceKey readKey(std::uint32_t field) {
         if ((field & kHighBit) == 0) {
             if (field > 0xFFFF) damaged();
             return ResourceKey{static_cast<std::uint16_t>(field), {}};
@@ -63,23 +61,33 @@ private:
         const std::size_t offset = field & ~kHighBit;
         const std::size_t length = m_directory.u16(offset);
         if (length == 0) damaged();
+        spend(2 * length);
         ResourceKey key;
         for (std::size_t i = 0; i < length; ++i) key.text.push_back(static_cast<char16_t>(m_directory.u16(offset + 2 + 2 * i)));
         return key;
     }
 
     void readData(std::size_t offset, Resource& resource) {
-        if (m_resources.size() == kMaxResources) damaged();
         const std::uint32_t rva = m_directory.u32(offset);
         const std::uint32_t size = m_directory.u32(offset + 4);
+        spend(size);
         resource.codePage = m_directory.u32(offset + 8);
         resource.data = std::string(imageBytes(m_file, m_layout, rva, size));
         m_resources.push_back(std::move(resource));
     }
 
+    // Entries, names and data of a sound tree each lie in bytes of their own, so reading it spends
+    // no more than the file's size. A tree whose entries share subdirectories or data could
+    // otherwise claim billions of resources in a few kilobytes.
+    void spend(std::size_t bytes) {
+        if (bytes > m_budget) damaged();
+        m_budget -= bytes;
+    }
+
     std::string_view m_file;
     const PeLayout& m_layout;
     ByteView m_directory;
+    std::size_t m_budget;
     std::vector<Resource> m_resources;
 };
 
