@@ -71,7 +71,9 @@ void applyOption(BrandRequest& request, const std::wstring& option, const std::w
         request.icon = value;
     } else if (option == L"--version") {
         request.version.figures = versionFigures(value);
-        if (!request.version.figures) wrongCommandLine(L"--version takes X.Y.Z or X.Y.Z.W, each a number from 0 to 65535: " + value);
+        if (!request.version.figures) {
+            wrongCommandLine(L"--version takes X.Y.Z or X.Y.Z.W, each a number from 0 to 65535: " + value);
+        }
         setText(request.version, u"FileVersion", toUtf16(value));
         setText(request.version, u"ProductVersion", toUtf16(value));
     } else if (option == L"--execution-level") {
@@ -101,6 +103,8 @@ BrandRequest parseBrandArguments(const std::vector<std::wstring>& arguments) {
     if (files.size() != 2) wrongCommandLine(L"Name the launcher to brand and the file to write.");
     request.input = files[0];
     request.output = files[1];
-    if (request.input == request.output) wrongCommandLine(L"OUTPUT must be another file than INPUT, which stays unchanged.");
+    if (request.input == request.output) {
+        wrongCommandLine(L"OUTPUT must be another file than INPUT, which stays unchanged.");
+    }
     return request;
 }

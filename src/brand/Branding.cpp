@@ -30,13 +30,16 @@ void requireLauncher(const std::vector<Resource>& resources) {
     const bool ours = std::any_of(resources.begin(), resources.end(), [](const Resource& resource) {
         return isType(resource, kVersionType) && versionText(resource.data, u"InternalName") == kLauncherInternalName;
     });
-    if (!ours) throw BrandError{L"the file is not a Wexal launcher (its version resource has no InternalName \"Wexal\")."};
+    if (!ours) {
+        throw BrandError{L"the file is not a Wexal launcher (its version resource has no InternalName \"Wexal\")."};
+    }
 }
 
 // Replaces every icon group and icon image by one group of `images`, named and in the language of
 // the file's first group.
 void replaceIcon(std::vector<Resource>& resources, const std::vector<IconImage>& images) {
-    const auto group = std::find_if(resources.begin(), resources.end(), [](const Resource& r) { return isType(r, kIconGroupType); });
+    const auto group =
+        std::find_if(resources.begin(), resources.end(), [](const Resource& r) { return isType(r, kIconGroupType); });
     Resource groupResource{{kIconGroupType, {}}, {kDefaultIconGroup, {}}, kUsEnglish, 0, iconGroupData(images, 1)};
     if (group != resources.end()) {
         groupResource.name = group->name;

@@ -24,7 +24,9 @@ std::uint8_t entrySide(std::uint32_t pixels) {
 
 std::vector<IconImage> readPng(std::string_view file) {
     const ByteView bytes(file, L"the PNG image");
-    if (bytes.bytes(12, 4) != "IHDR") throw BrandError{L"the PNG image is damaged (it does not start with its header)."};
+    if (bytes.bytes(12, 4) != "IHDR") {
+        throw BrandError{L"the PNG image is damaged (it does not start with its header)."};
+    }
     const std::uint32_t width = bigEndianU32(bytes, 16);
     const std::uint32_t height = bigEndianU32(bytes, 20);
     if (width == 0 || height == 0 || width > kMaxIconSide || height > kMaxIconSide) {

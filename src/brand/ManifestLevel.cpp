@@ -47,7 +47,9 @@ std::pair<std::size_t, std::size_t> findLevelValue(std::string_view tag) {
 
 std::string withExecutionLevel(std::string_view manifest, std::string_view level) {
     const std::size_t element = findElement(manifest);
-    const std::string_view tag = element == std::string_view::npos ? std::string_view() : manifest.substr(element, manifest.find('>', element) - element);
+    const std::string_view tag = element == std::string_view::npos
+                                     ? std::string_view()
+                                     : manifest.substr(element, manifest.find('>', element) - element);
     const auto [valueStart, valueEnd] = findLevelValue(tag);
     if (valueStart == std::string_view::npos) {
         throw BrandError{L"the file's manifest has no requestedExecutionLevel with a level attribute."};

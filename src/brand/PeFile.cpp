@@ -53,7 +53,12 @@ void readOptionalHeader(const ByteView& bytes, std::size_t optional, std::size_t
 PeSection readSection(const ByteView& bytes, std::size_t header) {
     std::string_view name = bytes.bytes(header, 8);
     name = name.substr(0, name.find('\0'));
-    const PeSection section{header, name, bytes.u32(header + 8), bytes.u32(header + 12), bytes.u32(header + 16), bytes.u32(header + 20)};
+    const PeSection section{header,
+                            name,
+                            bytes.u32(header + 8),
+                            bytes.u32(header + 12),
+                            bytes.u32(header + 16),
+                            bytes.u32(header + 20)};
     if (section.rawSize != 0) bytes.bytes(section.rawPointer, section.rawSize);
     return section;
 }

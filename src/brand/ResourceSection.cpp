@@ -23,7 +23,8 @@ struct Placement {
 
 // True when the resource directory fills a section that ends both the image and the file, so that
 // the section can simply be replaced.
-bool endsImageAndFile(const PeSection& section, std::uint32_t directoryRva, const PeLayout& layout, std::size_t fileSize) {
+bool endsImageAndFile(const PeSection& section, std::uint32_t directoryRva, const PeLayout& layout,
+                      std::size_t fileSize) {
     const bool lastInImage = std::all_of(layout.sections.begin(), layout.sections.end(), [&](const PeSection& other) {
         return &other == &section || other.virtualAddress < section.virtualAddress;
     });
@@ -64,8 +65,11 @@ Placement placeResources(std::string_view file, const PeLayout& layout) {
     }
     const std::uint64_t rva = imageEnd(layout);
     const std::uint64_t rawPointer = alignUp(file.size(), layout.fileAlignment);
-    if (rva > kMaxImageEnd || rawPointer > kMaxImageEnd) throw BrandError{L"the file is damaged (its image is too large)."};
-    return {newSectionHeader(file, layout), static_cast<std::uint32_t>(rva), static_cast<std::uint32_t>(rawPointer), true};
+    if (rva > kMaxImageEnd || rawPointer > kMaxImageEnd) {
+        throw BrandError{L"the file is damaged (its image is too large)."};
+    }
+    return {newSectionHeader(file, layout), static_cast<std::uint32_t>(rva),
+            static_cast<std::uint32_t>(rawPointer), true};
 }
 
 void writeSectionHeader(std::string& file, const Placement& place, std::uint32_t size, std::uint32_t rawSize) {
@@ -82,7 +86,9 @@ void writeSectionHeader(std::string& file, const Placement& place, std::uint32_t
 }  // namespace
 
 std::string withResources(std::string_view file, const PeLayout& layout, const std::vector<Resource>& resources) {
-    if (layout.directoryCount <= kResourceDirectory) throw BrandError{L"the file's headers have no resource directory entry."};
+    if (layout.directoryCount <= kResourceDirectory) {
+        throw BrandError{L"the file's headers have no resource directory entry."};
+    }
     const Placement place = placeResources(file, layout);
     const std::string section = writeResourceSection(resources, place.rva);
     const std::uint64_t end = alignUp(std::uint64_t{place.rva} + section.size(), layout.sectionAlignment);

@@ -63,7 +63,9 @@ private:
         if (length == 0) damaged();
         spend(2 * length);
         ResourceKey key;
-        for (std::size_t i = 0; i < length; ++i) key.text.push_back(static_cast<char16_t>(m_directory.u16(offset + 2 + 2 * i)));
+        for (std::size_t i = 0; i < length; ++i) {
+            key.text.push_back(static_cast<char16_t>(m_directory.u16(offset + 2 + 2 * i)));
+        }
         return key;
     }
 
@@ -151,7 +153,8 @@ private:
             entry += kEntrySize;
             std::size_t languageEntry = languages + kDirectorySize;
             for (const auto& [language, resource] : byLanguage) {
-                writeEntry(languageEntry, ResourceKey{language, {}}, static_cast<std::uint32_t>(writeDataEntry(*resource)));
+                const auto dataEntry = static_cast<std::uint32_t>(writeDataEntry(*resource));
+                writeEntry(languageEntry, ResourceKey{language, {}}, dataEntry);
                 languageEntry += kEntrySize;
             }
         }
@@ -168,7 +171,9 @@ private:
     }
 
     void writeEntry(std::size_t entry, const ResourceKey& key, std::uint32_t target) {
-        putU32(m_section, entry, key.text.empty() ? key.id : static_cast<std::uint32_t>(writeName(key.text)) | kHighBit);
+        const std::uint32_t name =
+            key.text.empty() ? key.id : static_cast<std::uint32_t>(writeName(key.text)) | kHighBit;
+        putU32(m_section, entry, name);
         putU32(m_section, entry + 4, target);
     }
 

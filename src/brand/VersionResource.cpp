@@ -32,7 +32,9 @@ std::pair<VersionNode, std::size_t> readNode(const ByteView& bytes, std::size_t 
     const std::size_t valueLength = bytes.u16(offset + 2);
     node.type = bytes.u16(offset + 4);
     std::size_t cursor = offset + kHeaderSize;
-    for (; cursor + 2 <= end && bytes.u16(cursor) != 0; cursor += 2) node.key.push_back(static_cast<char16_t>(bytes.u16(cursor)));
+    for (; cursor + 2 <= end && bytes.u16(cursor) != 0; cursor += 2) {
+        node.key.push_back(static_cast<char16_t>(bytes.u16(cursor)));
+    }
     if (cursor + 2 > end) damaged();
     const std::size_t valueStart = alignUp(cursor + 2, 4);
     const std::size_t room = valueStart < end ? end - valueStart : 0;
@@ -70,11 +72,10 @@ std::string writeNode(const VersionNode& node) {
 }
 
 std::u16string textOf(const VersionNode& node) {
+    const ByteView value(node.value, L"the version resource");
     std::u16string text;
-    for (std::size_t i = 0; i + 1 < node.value.size(); i += 2) {
-        const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(node.value[i]) | static_cast<unsigned char>(node.value[i + 1]) << 8);
-        if (unit == 0) break;
-        text.push_back(unit);
+    for (std::size_t i = 0; i + 1 < value.size() && value.u16(i) != 0; i += 2) {
+        text.push_back(static_cast<char16_t>(value.u16(i)));
     }
     return text;
 }
