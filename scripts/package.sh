@@ -2,9 +2,10 @@
 # Builds the release launchers and writes the release packages to dist/:
 #   wexal-<version>-windows-x86.zip, wexal-<version>-windows-x64.zip, wexal-<version>-linux-x64.tar.gz
 # and SHA256SUMS over them. Each holds the launchers of its system (for Windows the windowed one and,
-# where the build makes it, the console one), the README, the license and the example with its jar
-# built, in one folder named like the package. The version is the one of CMakeLists.txt; every
-# packaged Windows executable is checked to carry it in its version resource.
+# where the build makes it, the console one), the branding tool wexal-brand of that system, the
+# README, the license and the example with its jar built, in one folder named like the package. The
+# version is the one of CMakeLists.txt; every packaged Windows launcher is checked to carry it in its
+# version resource.
 # The native, win32 and win64 presets are release builds; their build trees are reused.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,7 +43,8 @@ package_windows() {
     [[ -f $console ]] && programs+=("$console")
   done
   cp "${programs[@]}" "$staging/$name/"
-  python3 tests/e2e/pe_resources.py "$version" "$staging/$name"/*.exe
+  python3 tests/e2e/pe_resources.py "$version" "${programs[@]}"
+  cp "$build/wexal-brand.exe" "$staging/$name/"
   # The zip's entries are named from the folder's own name down.
   python3 -m zipfile -c "dist/$name.zip" "$staging/$name"
 }
@@ -50,8 +52,8 @@ package_windows() {
 package_linux() {
   local name=wexal-$version-linux-x64
   start_package "$name"
-  cp build/native/wexal "$staging/$name/"
-  strip "$staging/$name/wexal"
+  cp build/native/wexal build/native/wexal-brand "$staging/$name/"
+  strip "$staging/$name/wexal" "$staging/$name/wexal-brand"
   tar -C "$staging" --owner=0 --group=0 -czf "dist/$name.tar.gz" "$name"
 }
 

@@ -34,6 +34,20 @@ class PeImage:
         first_section = optional + optional_size
         self.sections = [struct.unpack_from("<8xIIII", data, first_section + 40 * i) for i in range(section_count)]
 
+    def checksums(self):
+        """(the checksum the optional header holds, the checksum of the file's bytes as Windows
+        computes it: 16-bit words summed with end-around carry, the field itself left out, plus the
+        file's length)."""
+        pe = self._u32(0x3C)
+        field = pe + 24 + 64
+        total = 0
+        for offset in range(0, len(self.data), 2):
+            if field <= offset < field + 4:
+                continue
+            total += int.from_bytes(self.data[offset:offset + 2], "little")
+            total = (total & 0xFFFF) + (total >> 16)
+        return self._u32(field), (total & 0xFFFF) + (total >> 16) + len(self.data)
+
     def _u16(self, offset):
         return struct.unpack_from("<H", self.data, offset)[0]
 
@@ -132,7 +146,7 @@ def version_problems(path, version):
     if info is None:
         return [f"{path}: no version resource"]
     numeric = tuple(int(part) for part in version.split(".")) + (0,)
-    expected = {"FileVersion": version, "ProductVersion": version, "ProductName": "Wexal"}
+    expected = {"FileVersion": version, "ProductVersion": version, "ProductName": "Wexal", "InternalName": "Wexal"}
     problems = [f"{path}: {name} is {info.strings.get(name)!r}, not {text!r}"
                 for name, text in expected.items() if info.strings.get(name) != text]
     if not info.strings.get("FileDescription"):

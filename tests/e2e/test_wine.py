@@ -6,17 +6,22 @@ import os
 import pathlib
 import re
 import shutil
+import struct
+import subprocess
 import time
+import zlib
 import unittest
 from xml.etree import ElementTree
 
 import e2e_support as e2e
+import pe_resources
 import wine_support
 from wine_support import MB_ICONWARNING, windows_path
 
 BITS = int(os.environ.get("WEXAL_E2E_BITS", "32"))
 LAUNCHER = e2e.built_file("WEXAL_E2E_LAUNCHER", f"build/win{BITS}/wexal.exe")
 CONSOLE_LAUNCHER = e2e.built_file("WEXAL_E2E_CONSOLE_LAUNCHER", f"build/win{BITS}/WexalConsole{BITS}.exe")
+BRAND_TOOL = e2e.built_file("WEXAL_E2E_BRAND_TOOL", f"build/win{BITS}/wexal-brand.exe")
 FAKES = {
     "jvm.dll": e2e.built_file("WEXAL_E2E_FAKE_JVM", f"build/win{BITS}/fake-java-home/bin/server/jvm.dll"),
     "splashscreen.dll": e2e.built_file("WEXAL_E2E_FAKE_SPLASH", f"build/win{BITS}/fake-java-home/bin/splashscreen.dll"),
@@ -667,6 +672,129 @@ class ServiceTest(ConsoleTestCase):
         self.sc("stop", self.NAME)
         self.assertEqual(self.wait_for_state("STOPPED"), ("STOPPED", "1066", "1"))
         self.assertLess(time.monotonic() - started, 10)
+
+
+def png_image(width, height):
+    """A PNG image of `width` x `height` opaque orange pixels."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = b"".join(b"\0" + b"\xff\x80\x00\xff" * width for _ in range(height))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+
+
+def icon_file(images):
+    """An .ico file of `images`, each (width, height, bits per pixel, image bytes)."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(directory) + 16 * len(images)
+    for width, height, bits, data in images:
+        directory += struct.pack("<BBBBHHII", width % 256, height % 256, 0, 0, 1, bits, len(data), offset)
+        offset += len(data)
+    return directory + b"".join(data for *_, data in images)
+
+
+class BrandingTest(ConsoleTestCase):
+    """wexal-brand, run under Wine, on copies of both launchers: read back with wrestool (icoutils), an
+    independent reader, and run with the fake VM."""
+
+    TEXTS = {"--product-name": ("ProductName", "Acme Reports"), "--description": ("FileDescription", "Builds reports"),
+             "--company": ("CompanyName", "Acme Ltd."), "--copyright": ("LegalCopyright", "(c) 2026 Acme Ltd."),
+             "--original-filename": ("OriginalFilename", "reports.exe")}
+    # Two images of their own: a PNG and the 16x16 image of the launchers' icon.
+    IMAGES = [(48, 48, 32, png_image(48, 48)),
+              (16, 16, 32, pe_resources.PeImage(pathlib.Path(LAUNCHER).read_bytes()).resources(3)[-1])]
+
+    def setUp(self):
+        super().setUp()
+        self.icon = self.temp / "acme.ico"
+        self.icon.write_bytes(icon_file(self.IMAGES))
+
+    def brand(self, source, output, *options):
+        return PREFIX.run(BRAND_TOOL, [windows_path(source), windows_path(output), *options], trace=False)
+
+    def assertBrandedAs(self, path, images, figures, texts, level):
+        """wrestool lists exactly `images`, the group, the version and the manifest, and extracts them as
+        written; the checksum is that of the file."""
+        def extract(*options):
+            return subprocess.run(["wrestool", "-x", "--raw", *options, str(path)], capture_output=True, check=True).stdout
+        listing = subprocess.run(["wrestool", "-l", str(path)], capture_output=True, text=True, check=True).stdout
+        self.assertEqual(re.findall(r"--type=(\d+) --name=(\d+) --language=1033", listing),
+                         [("3", str(i)) for i in range(1, len(images) + 1)] + [("14", "101"), ("16", "1"), ("24", "1")])
+        for number, (*_, data) in enumerate(images, 1):
+            self.assertEqual(extract("-t3", f"-n{number}"), data)
+        group = extract("-t14")
+        self.assertEqual([struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i) for i in range(len(images))],
+                         [(w % 256, h % 256, 0, 0, 1, bits, len(data), i + 1) for i, (w, h, bits, data) in enumerate(images)])
+        version = pe_resources.VersionInfo(extract("-t16"))
+        self.assertEqual((version.file_version, version.product_version), (figures, figures))
+        self.assertEqual({name: version.strings.get(name) for name in texts}, texts)
+        self.assertEqual(version.strings["InternalName"], "Wexal")
+        original = wine_support.resource(LAUNCHER, wine_support.RT_MANIFEST, 1)
+        self.assertEqual(extract("-t24"), original.replace(b'level="asInvoker"', f'level="{level}"'.encode()))
+        stored, computed = pe_resources.PeImage(pathlib.Path(path).read_bytes()).checksums()
+        self.assertEqual(stored, computed)
+
+    def test_branded_launchers_hold_what_was_written_and_start_the_program(self):
+        options = [argument for option, (_, text) in self.TEXTS.items() for argument in (option, text)]
+        texts = {name: text for name, text in self.TEXTS.values()}
+        for launcher, name in ((LAUNCHER, "reports.exe"), (CONSOLE_LAUNCHER, "reportsc.exe")):
+            with self.subTest(name):
+                # The linker's checksum of the input: the reader computes checksums as Windows does.
+                stored, computed = pe_resources.PeImage(pathlib.Path(launcher).read_bytes()).checksums()
+                self.assertEqual(stored, computed)
+                branded = self.temp / "branded" / name
+                branded.parent.mkdir(exist_ok=True)
+                run = self.brand(launcher, branded, "--icon", windows_path(self.icon), "--version", "3.1.4.1",
+                                 *options, "--execution-level", "highestAvailable")
+                self.assertEqual((run.returncode, run.stdout, run.stderr), (0, "", ""))
+                self.assertBrandedAs(branded, self.IMAGES, (3, 1, 4, 1),
+                                     {**texts, "FileVersion": "3.1.4.1", "ProductVersion": "3.1.4.1"}, "highestAvailable")
+                self.app = e2e.InstalledLauncher(branded, self.temp / "app", "tool.exe")
+                run, log = self.run_tool(["wexal.main.class=app.Main", self.vm_line], main="print")
+                self.assertEqual(run.returncode, 0, run.stderr)
+                self.assertEqual(log[-2:], ["DetachCurrentThread", "DestroyJavaVM"])
+
+    def test_a_branded_copy_brands_again_in_place(self):
+        first, second = self.temp / "first.exe", self.temp / "second.exe"
+        self.assertEqual(self.brand(LAUNCHER, first, "--version", "2.0.0", "--company", "Acme").returncode, 0)
+        png = self.temp / "acme.png"
+        png.write_bytes(png_image(256, 256))
+        run = self.brand(first, second, "--icon", windows_path(png), "--product-name", "Second")
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        self.assertBrandedAs(second, [(256, 256, 32, png.read_bytes())], (2, 0, 0, 0),
+                             {"CompanyName": "Acme", "ProductName": "Second", "FileVersion": "2.0.0"}, "asInvoker")
+        sections = [len(pe_resources.PeImage(path.read_bytes()).sections) for path in (LAUNCHER, first, second)]
+        self.assertEqual(sections[1:], [sections[0] + 1] * 2)
+        self.app = e2e.InstalledLauncher(second, self.temp / "app", "tool.exe")
+        run, _ = self.run_tool(["wexal.main.class=app.Main", self.vm_line], main="print")
+        self.assertEqual(run.returncode, 0, run.stderr)
+
+    def test_each_refusal_names_the_file_and_the_reason_and_writes_nothing(self):
+        notes, signed, big = self.temp / "notes.txt", self.temp / "signed.exe", self.temp / "big.png"
+        notes.write_text("not a program")
+        image = bytearray(pathlib.Path(LAUNCHER).read_bytes())
+        pe = struct.unpack_from("<I", image, 0x3C)[0]
+        directories = pe + 24 + (96 if BITS == 32 else 112)
+        struct.pack_into("<II", image, directories + 4 * 8, len(image), 8)
+        signed.write_bytes(bytes(image) + bytes(8))
+        big.write_bytes(png_image(300, 200))
+        cases = [
+            ((notes,), notes, "the file is not a Windows executable."),
+            ((FAKES["jvm.dll"],), FAKES["jvm.dll"],
+             'the file is not a Wexal launcher (its version resource has no InternalName "Wexal").'),
+            ((signed,), signed, "the file carries an Authenticode signature, which changing its resources would break: "
+                                "brand the unsigned launcher and sign the branded copy (sign after branding)."),
+            ((LAUNCHER, "--icon", windows_path(big)), big,
+             "the PNG image is 300x200 pixels; an icon image can be at most 256x256."),
+        ]
+        output = self.temp / "out" / "out.exe"
+        output.parent.mkdir()
+        for (source, *options), named, reason in cases:
+            with self.subTest(reason):
+                run = self.brand(source, output, *options)
+                self.assertEqual((run.returncode, run.stdout, run.stderr),
+                                 (1, "", f"wexal-brand: {windows_path(named)}: {reason}\r\n"))
+                self.assertEqual(list(output.parent.iterdir()), [])
 
 
 if __name__ == "__main__":

@@ -98,6 +98,8 @@ class WinePrefix:
     def seed_registry(self, installations, view_bits=None):
         """Makes the launcher's registry view (or the view of `view_bits`) hold exactly
         `installations` (see `registry_file`); the other view keeps its keys."""
+        # Wine 8 imports the file's [-key] lines without deleting anything: the keys go first.
+        self.delete_java_keys(view_bits or self.bits)
         with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, newline="") as file:
             file.write(registry_file(installations))
         try:
@@ -109,10 +111,14 @@ class WinePrefix:
             raise RuntimeError(f"wine reg import failed: {stderr}")
 
     def delete_java_keys(self, view_bits):
-        """Removes HKLM\\SOFTWARE\\JavaSoft from the view of `view_bits` (a .reg file imported into
-        the other view adds keys there but does not remove them)."""
-        _run_to_end([WINE, "reg", "delete", r"HKLM\SOFTWARE\JavaSoft", "/f", f"/reg:{view_bits}"],
-                    env=self.environment, timeout=300)
+        """Removes the Java installers' keys (HKLM and HKCU) from the view of `view_bits`, with one
+        batch file of `reg delete` commands."""
+        commands = [f'@reg delete "{root}\\{key}" /f /reg:{view_bits} >nul 2>&1'
+                    for root in ("HKLM", "HKCU") for key in _JAVA_KEYS]
+        with tempfile.TemporaryDirectory() as folder:
+            batch = pathlib.Path(folder) / "delete.bat"
+            batch.write_text("\r\n".join(commands) + "\r\n")
+            _run_to_end([WINE, "cmd", "/c", windows_path(batch)], env=self.environment, timeout=300)
 
     def program_files(self):
         """The Unix path of the prefix's %ProgramFiles% folder."""
@@ -125,10 +131,11 @@ class WinePrefix:
         env = {**self.environment, **(environment or {})}
         return Run(*_run_to_end([WINE, "cmd", "/c", "run.bat"], cwd=folder, env=env, timeout=timeout))
 
-    def run(self, program, args=(), cwd=None, environment=None, timeout=60):
+    def run(self, program, args=(), cwd=None, environment=None, timeout=60, trace=True):
         """Runs the Windows program `program` with `args` and waits for its end; stderr holds the trace
-        of its MessageBoxW calls and of the libraries it loaded."""
-        env = {**self.environment, **(environment or {}), "WINEDEBUG": "-all,+relay,+loaddll"}
+        of its MessageBoxW calls and of the libraries it loaded (with `trace`), or only what the
+        program wrote there."""
+        env = {**self.environment, **(environment or {}), "WINEDEBUG": "-all,+relay,+loaddll" if trace else "-all"}
         return Run(*_run_to_end([WINE, str(program), *args], cwd=cwd, env=env, timeout=timeout))
 
 

@@ -1,4 +1,4 @@
-// Keeping files of one's own, as both systems provide it.
+// Keeping files of one's own, and writing whole files into place, as both systems provide it.
 #include "platform/FileStore.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/FileOutput.h"
 #include "platform/Files.h"
 #include "support/TempDir.h"
 
@@ -65,6 +66,26 @@ TEST(RenameWithoutReplacing, MovesTheFileUnlessTheNameIsTaken) {
     EXPECT_FALSE(platform::renameWithoutReplacing(second, dir / L"cache.jsa"));
     EXPECT_EQ(platform::readFileBytes(dir / L"cache.jsa"), "first");
     EXPECT_EQ(platform::readFileBytes(second), "second");
+}
+
+TEST(WriteNewFile, WritesEveryByteOfANewFileOnly) {
+    TempDir dir;
+    const std::string bytes("MZ\0\x90 and more", 14);
+    EXPECT_TRUE(platform::writeNewFile(dir / L"out.exe", bytes));
+    EXPECT_EQ(platform::readFileBytes(dir / L"out.exe"), bytes);
+    EXPECT_FALSE(platform::writeNewFile(dir / L"out.exe", "other"));
+    EXPECT_EQ(platform::readFileBytes(dir / L"out.exe"), bytes);
+    EXPECT_FALSE(platform::writeNewFile(dir / L"missing/out.exe", bytes));
+}
+
+TEST(RenameReplacing, ReplacesAnExistingFileAndFailsForAMissingSource) {
+    TempDir dir;
+    const std::wstring target = dir.writeFile(L"out.exe", "old");
+    EXPECT_TRUE(platform::renameReplacing(dir.writeFile(L"out.exe.tmp", "new"), target));
+    EXPECT_EQ(platform::readFileBytes(target), "new");
+    EXPECT_FALSE(platform::findsEntry(dir / L"out.exe.tmp"));
+    EXPECT_FALSE(platform::renameReplacing(dir / L"out.exe.tmp", target));
+    EXPECT_EQ(platform::readFileBytes(target), "new");
 }
 
 TEST(FreeBytes, IsKnownForAFolderAndUnknownForAMissingOne) {
