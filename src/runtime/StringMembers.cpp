@@ -5,12 +5,12 @@
 // out-of-line member links the library's prebuilt instantiation: two archive members of over
 // 30 KB each, which come in whole, and which the 32-bit linker cannot trim, since its script keeps
 // the unwind entry of every function linked, and with it the function. This file, an object of
-// the launcher itself, defines the members the launcher calls first, so that the linker never
-// needs those archive members.
+// the launcher itself, defines the members that the launcher calls before the linker searches
+// the library, so that it never needs those archive members.
 //
 // The list is the launcher's own: a member that new code calls and that is missing here brings the
-// library's archive member back, silently but for the size, which the build checks (the linker's
-// map, -Wl,-Map, names the member that pulled it in). Add it here.
+// library's archive member back, which the release build's check of the linker's map reports with
+// the member's name (cmake/CheckWindowsLauncher.cmake). Add it here.
 
 // The value -1, which the library itself uses for its checked mode, drops the extern declarations
 // of the strings alone, so that the inline members that the listed ones call are compiled here too.
