@@ -428,7 +428,7 @@ def build_and_strip(work, preset, strip, target, name):
     exe = cmake_build(preset, build_dir, log, target=target, names=(name,))
     if exe is None:
         return None, f"not built (build failed, log: {log.relative_to(ROOT)})", link_map
-    stripped = work / f"{name}-{preset}"
+    stripped = work / f"{preset}-{name}"
     shutil.copy2(exe, stripped)
     if not run_logged([strip, stripped], log):
         return None, f"not stripped (log: {log.relative_to(ROOT)})", link_map
