@@ -36,7 +36,12 @@ SCALE_TARGETS_MS = {"jars-flat": 20.0, "jars-recursive": 20.0, "config-lines": 1
 # Linear growth: ten times the items may cost at most this many times as much (10 is exact
 # proportion; the slack absorbs timer noise, a quadratic cost would give about 100).
 LINEAR_GROWTH_LIMIT = 15.0
-SIZE_TARGETS_KB = {"win32": 256, "win64": 320}
+# The Windows executables per preset: CMake target, file and size budget in KB (None: no budget).
+# The budgets are those that the release build checks (src/main/CMakeLists.txt).
+WINDOWS_EXECUTABLES = {
+    "win32": [("wexal", "wexal.exe", 256), ("wexal_console", "WexalConsole32.exe", None)],
+    "win64": [("wexal", "wexal.exe", 320), ("wexal_console", "WexalConsole64.exe", None)],
+}
 
 
 class BenchError(Exception):
@@ -103,13 +108,14 @@ def run_logged(command, log, cwd=ROOT):
         return subprocess.run(command, cwd=cwd, stdout=out, stderr=subprocess.STDOUT).returncode == 0
 
 
-def cmake_build(preset, build_dir, log, extra_configure=()):
-    """Configures build_dir from preset without tests and builds the launcher; its path or None."""
+def cmake_build(preset, build_dir, log, extra_configure=(), target="wexal", names=("wexal", "wexal.exe")):
+    """Configures build_dir from preset without tests and builds a target (the launcher by
+    default); the path of the first of `names` built, or None."""
     configure = ["cmake", "--preset", preset, "-B", build_dir, "-DBUILD_TESTING=OFF", *extra_configure]
-    build = ["cmake", "--build", build_dir, "-j", str(os.cpu_count() or 2), "--target", "wexal"]
+    build = ["cmake", "--build", build_dir, "-j", str(os.cpu_count() or 2), "--target", target]
     if not (run_logged(configure, log) and run_logged(build, log)):
         return None
-    for name in ("wexal", "wexal.exe"):
+    for name in names:
         if (build_dir / name).is_file():
             return build_dir / name
     return None
@@ -387,40 +393,42 @@ def windows_sizes(work, skip):
     say("3. Windows executables (release build, stripped copy)")
     rows, results, breakdowns = [], [], []
     for preset, strip in (("win32", "i686-w64-mingw32-strip"), ("win64", "x86_64-w64-mingw32-strip")):
-        limit = SIZE_TARGETS_KB[preset]
-        size = None
-        if skip:
-            note = "not built (--no-windows)"
-        elif shutil.which(strip) is None:
-            note = f"not built ({strip} missing: scripts/setup.sh --all installs it)"
-        else:
-            size, note, link_map = build_and_strip(work, preset, strip)
-            if size is not None:
-                breakdowns.append((preset, link_map))
-        kilobytes = f"{size / 1024:.1f}" if size is not None else "-"
-        rows.append([f"build/bench-{preset}/wexal.exe", kilobytes, f"{limit}", note])
-        results.append((f"size of {preset} wexal.exe", f"{kilobytes} KB" if size is not None else "not built",
-                        f"<= {limit} KB", verdict(size / 1024, limit, " KB", decimals=1) if size is not None else note))
+        (work / f"build-{preset}.log").write_text("")
+        for target, name, limit in WINDOWS_EXECUTABLES[preset]:
+            size = None
+            if skip:
+                note = "not built (--no-windows)"
+            elif shutil.which(strip) is None:
+                note = f"not built ({strip} missing: scripts/setup.sh --all installs it)"
+            else:
+                size, note, link_map = build_and_strip(work, preset, strip, target, name)
+                if size is not None:
+                    breakdowns.append((f"{preset} {name}", link_map))
+            kilobytes = f"{size / 1024:.1f}" if size is not None else "-"
+            rows.append([f"build/bench-{preset}/{name}", kilobytes, f"{limit}" if limit else "-", note])
+            if limit is None:
+                continue
+            results.append((f"size of {preset} {name}", f"{kilobytes} KB" if size is not None else "not built",
+                            f"<= {limit} KB", verdict(size / 1024, limit, " KB", decimals=1) if size is not None else note))
     table(["executable", "KB", "target KB", "note"], rows)
-    for preset, link_map in breakdowns:
+    for executable, link_map in breakdowns:
         libraries, members = largest_parts(link_map)
-        say(f"  {preset}, KB of code and data by library: {libraries}")
-        say(f"  {preset}, largest objects: {members}")
+        say(f"  {executable}, KB of code and data by library: {libraries}")
+        say(f"  {executable}, largest objects: {members}")
     say()
     return results
 
 
-def build_and_strip(work, preset, strip):
-    """Builds the launcher for a Windows preset with a link map and strips a copy of it.
-    Returns (stripped bytes or None, note, link map path)."""
+def build_and_strip(work, preset, strip, target, name):
+    """Builds a target for a Windows preset and strips a copy of the executable.
+    Returns (stripped bytes or None, note, path of the linker's map, which the build writes)."""
     log = work / f"build-{preset}.log"
-    log.write_text("")
     build_dir = ROOT / "build" / f"bench-{preset}"
-    link_map = build_dir / "wexal.map"
-    exe = cmake_build(preset, build_dir, log, [f"-DCMAKE_EXE_LINKER_FLAGS=-Wl,-Map={link_map}"])
+    link_map = build_dir / f"{name}.map"
+    exe = cmake_build(preset, build_dir, log, target=target, names=(name,))
     if exe is None:
         return None, f"not built (build failed, log: {log.relative_to(ROOT)})", link_map
-    stripped = work / f"wexal-{preset}.exe"
+    stripped = work / f"{preset}-{name}"
     shutil.copy2(exe, stripped)
     if not run_logged([strip, stripped], log):
         return None, f"not stripped (log: {log.relative_to(ROOT)})", link_map

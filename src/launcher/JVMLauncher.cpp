@@ -3,10 +3,10 @@
 #include "launcher/JVMLauncher.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <limits>
 #include <optional>
-#include <thread>
 
 #include "config/ClassAndLibraryPath.h"
 #include "config/Properties.h"
@@ -132,7 +132,7 @@ JVMLauncher::~JVMLauncher() {
     JVMLauncher* self = this;
     currentLauncher.compare_exchange_strong(self, nullptr);
     // An event thread that read the pointer just before it was cleared may still be using it.
-    while (eventsReachingLauncher != 0) std::this_thread::yield();
+    while (eventsReachingLauncher != 0) platform::yieldThread();
 }
 
 void JVMLauncher::launch() {

@@ -23,6 +23,9 @@ std::optional<std::wstring> environmentVariable(const std::wstring& name);
 // The process's identifier.
 std::uint32_t processId();
 
+// Gives the rest of the calling thread's time slice to another thread that is ready to run.
+void yieldThread();
+
 // Runs `body` as the thread that will become the Java VM's main thread and returns its result.
 // On Windows that is the calling (primary) thread. On Linux the primordial thread's stack is
 // capped by the process stack limit, so `body` runs on a new thread with a stack of

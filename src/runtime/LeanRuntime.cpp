@@ -1,6 +1,6 @@
 // Light replacements for parts of the static C++ runtime that would double the Windows executable.
 //
-// Linked only into the Windows launcher (src/CMakeLists.txt), as an object of the executable
+// Linked only into the Windows launcher (src/main/CMakeLists.txt), as an object of the executable
 // itself: the linker then finds these definitions before it searches libstdc++ and never pulls the
 // archive members that define the originals. Should one of those members be pulled all the same
 // (by a new reference to a function only it defines), the link fails with "multiple definition":
@@ -11,7 +11,6 @@
 #include <cxxabi.h>
 #include <exception>
 #include <new>
-#include <string>
 #include <typeinfo>
 
 // libstdc++'s default std::terminate handler. The original demangles the type of the exception in
@@ -69,10 +68,3 @@ void __throw_out_of_range_fmt(const char*, ...) {
 }
 
 }  // namespace std
-
-// The strings' out-of-line members, compiled here from the same headers. In C++17 the headers
-// declare these instantiations extern, so every use links libstdc++'s prebuilt ones: two archive
-// members of over 30 KB each that come in whole. Here they are built for size, and the members that
-// nothing calls are left out of the link.
-template class std::basic_string<char>;
-template class std::basic_string<wchar_t>;

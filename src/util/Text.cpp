@@ -1,9 +1,9 @@
 // Text helpers: trimming, reading numbers and flags, ASCII case.
 #include "util/Text.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstdlib>
+
+#include "util/Decimal.h"
 
 namespace {
 
@@ -16,6 +16,26 @@ std::size_t takeDigits(const std::wstring& text, std::size_t& pos, std::string& 
     std::size_t count = 0;
     for (; pos < text.size() && isAsciiDigit(text[pos]); ++pos, ++count) out += static_cast<char>(text[pos]);
     return count;
+}
+
+// Takes an optional '+' or '-' at `pos`; true for '-'.
+bool takeMinus(const std::wstring& text, std::size_t& pos) {
+    if (pos >= text.size() || (text[pos] != L'+' && text[pos] != L'-')) return false;
+    return text[pos++] == L'-';
+}
+
+// Reads the exponent's sign and digits at `pos` into `exponent`; false without digits. Its value
+// saturates far beyond any exponent that a text shorter than a billion characters can balance.
+bool takeExponent(const std::wstring& text, std::size_t& pos, std::int64_t& exponent) {
+    constexpr std::int64_t kSaturation = 1'000'000'000;
+    const bool negative = takeMinus(text, pos);
+    const std::size_t start = pos;
+    std::int64_t value = 0;
+    for (; pos < text.size() && isAsciiDigit(text[pos]); ++pos) {
+        if (value < kSaturation) value = value * 10 + (text[pos] - L'0');
+    }
+    exponent = negative ? -value : value;
+    return pos > start;
 }
 
 }  // namespace
@@ -46,28 +66,19 @@ bool toBool(std::wstring text) {
 double toNumber(const std::wstring& text) {
     std::size_t pos = 0;
     while (pos < text.size() && isClassicSpace(text[pos])) ++pos;
-    std::string number;
-    if (pos < text.size() && (text[pos] == L'+' || text[pos] == L'-')) number += static_cast<char>(text[pos++]);
-    std::size_t digits = takeDigits(text, pos, number);
-    if (pos < text.size() && text[pos] == L'.') {
-        number += '.';
-        ++pos;
-        digits += takeDigits(text, pos, number);
-    }
-    if (digits == 0) return -1;
+    const bool negative = takeMinus(text, pos);
+    std::string digits;
+    const std::size_t integerDigits = takeDigits(text, pos, digits);
+    std::size_t fractionDigits = 0;
+    if (pos < text.size() && text[pos] == L'.') fractionDigits = takeDigits(text, ++pos, digits);
+    if (integerDigits + fractionDigits == 0) return -1;
+    std::int64_t exponent = 0;
     // A stream takes an exponent marker and its sign even when no digit follows, and then fails.
-    if (pos < text.size() && (text[pos] == L'e' || text[pos] == L'E')) {
-        number += 'e';
-        ++pos;
-        if (pos < text.size() && (text[pos] == L'+' || text[pos] == L'-')) number += static_cast<char>(text[pos++]);
-        if (takeDigits(text, pos, number) == 0) return -1;
-    }
-    errno = 0;
-    const double value = std::strtod(number.c_str(), nullptr);
-    if (errno == ERANGE && std::isinf(value)) return -1;
-    return value;
+    if (pos < text.size() && (text[pos] == L'e' || text[pos] == L'E') && !takeExponent(text, ++pos, exponent)) return -1;
+    const double magnitude = nearestDouble(digits, exponent - static_cast<std::int64_t>(fractionDigits));
+    if (std::isinf(magnitude)) return -1;
+    return negative ? -magnitude : magnitude;
 }
-
 
 void replaceAll(std::wstring& text, wchar_t from, wchar_t to) {
     for (wchar_t& c : text) {

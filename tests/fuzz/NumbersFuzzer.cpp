@@ -1,6 +1,7 @@
 // Fuzz target: the readers of numbers in configuration values: toNumber against a wide input
-// stream of the classic locale (which it stands in for), the heap limit reader against the C
-// library's, the heap percentage's bounds, and the -Xss size of the VM's main thread.
+// stream of the classic locale (which it stands in for), its decimal reader against the C
+// library's strtod on long digit strings, the heap limit reader against the C library's, the heap
+// percentage's bounds, and the -Xss size of the VM's main thread.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,7 @@
 
 #include "config/HeapSizing.h"
 #include "launcher/JVMLauncher.h"
+#include "util/Decimal.h"
 #include "util/Text.h"
 
 namespace {
@@ -33,12 +35,26 @@ std::uint32_t libraryLimitKb(const std::wstring& text) {
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(saturated));
 }
 
+// The input as the digits of a number near 10^scale, the scale taken from the first two bytes, each
+// further byte a digit: far more digits, and far closer to the limits of a double, than texts
+// that a stream would read.
+void checkDecimalAgainstStrtod(const std::uint8_t* data, std::size_t size) {
+    if (size < 2) return;
+    const int scale = static_cast<std::int16_t>(data[0] | data[1] << 8) % 700;
+    std::string digits;
+    for (std::size_t i = 2; i < size; ++i) digits += static_cast<char>('0' + data[i] % 10);
+    const std::int64_t exponent = scale - static_cast<std::int64_t>(digits.size());
+    const std::string text = digits + "e" + std::to_string(exponent);
+    if (nearestDouble(digits, exponent) != std::strtod(text.c_str(), nullptr)) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     // Each byte one code unit, as the configuration file's 8-bit text decodes.
     const std::wstring text(data, data + size);
     if (toNumber(text) != streamNumber(text)) std::abort();
+    checkDecimalAgainstStrtod(data, size);
     if (heap::readLimitKb(text) != libraryLimitKb(text)) std::abort();
     for (const std::uint64_t memoryBytes : {std::uint64_t{0}, std::uint64_t{3} << 30, std::uint64_t{64} << 40, ~std::uint64_t{0}}) {
         const std::uint32_t percentKb = heap::percentOfMemoryKb(text, memoryBytes);

@@ -3,6 +3,7 @@
 
 #include <limits.h>
 #include <pthread.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -68,6 +69,10 @@ std::optional<std::wstring> environmentVariable(const std::wstring& name) {
 
 std::uint32_t processId() {
     return static_cast<std::uint32_t>(getpid());
+}
+
+void yieldThread() {
+    sched_yield();
 }
 
 std::optional<int> runAsVmMainThread(std::size_t stackBytes, const std::function<int()>& body) {

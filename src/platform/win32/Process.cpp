@@ -25,6 +25,10 @@ std::wstring operatingSystemBitness() {
     return L"32";
 }
 
+void yieldThread() {
+    SwitchToThread();
+}
+
 std::optional<std::wstring> environmentVariable(const std::wstring& name) {
     // The size includes the terminator; it is asked again when the value grew in between.
     DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);

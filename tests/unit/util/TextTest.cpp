@@ -55,6 +55,37 @@ TEST(ToNumber, ReadsTheLeadingNumberAsAStreamExtractsADouble) {
     for (const auto& c : cases) EXPECT_DOUBLE_EQ(toNumber(c.text), c.value) << toUtf8(c.text);
 }
 
+TEST(ToNumber, RoundsToTheNearestDoubleTiesToEvenAsStrtodDoes) {
+    // 1 + 2^-53, exactly halfway between 1 and the next double.
+    const std::wstring half = L"1.00000000000000011102230246251565404236316680908203125";
+    const struct {
+        std::wstring text;
+        double value;
+    } cases[] = {
+        {L"0.1", 0x1.999999999999ap-4},
+        {L"9007199254740993", 0x1p53},
+        {L"9007199254740995", 0x1.0000000000002p53},
+        {half, 1},
+        {half + L"000000001", 0x1.0000000000001p0},
+        {L"1.00000000000000011102230246251565404236316680908203124999", 1},
+        // A digit far beyond the 800 kept still lifts a tie.
+        {half + std::wstring(800, L'0') + L"1", 0x1.0000000000001p0},
+        {L"0." + std::wstring(400, L'0') + L"1e401", 1},
+        {L"4.9406564584124654e-324", 0x1p-1074},
+        {L"2.4703282292062327e-324", 0},
+        {L"2.4703282292062328e-324", 0x1p-1074},
+        {L"2.2250738585072011e-308", 0x0.fffffffffffffp-1022},
+        {L"2.2250738585072014e-308", 0x1p-1022},
+        {L"1e-400", 0},
+        {L"-0", -0.0},
+        {L"1.7976931348623157e308", 0x1.fffffffffffffp1023},
+        {L"1.7976931348623158e308", 0x1.fffffffffffffp1023},
+        {L"1.7976931348623159e308", -1},
+        {L"-1.7976931348623159e308", -1},
+    };
+    for (const auto& c : cases) EXPECT_EQ(toNumber(c.text), c.value) << toUtf8(c.text);
+}
+
 TEST(Utf8, EncodesAndDecodesEveryPlane) {
     const std::wstring text = L"a\u00e9\u20ac" + std::wstring(sizeof(wchar_t) == 2 ? L"\xD83D\xDE00" : L"\U0001F600");
     const std::string utf8 = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80";
