@@ -10,8 +10,9 @@ namespace platform {
 
 enum class StandardStream { output, error };
 
-// While it lives, what the process writes to one standard stream (through the system's handle and
-// through the C runtime's descriptor) goes through a pipe to a sink of the capture's own thread.
+// While it lives, what the process writes to one standard stream (through the system's standard
+// handle on Windows, descriptor 1 or 2 on Linux) goes through a pipe to a sink on a thread of the
+// capture's own.
 class OutputCapture {
 public:
     // Receives the bytes as written, in pieces of any size; called on the capture's thread.

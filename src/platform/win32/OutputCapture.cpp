@@ -1,9 +1,7 @@
-// Capturing a standard stream on Windows: an anonymous pipe becomes the process's standard handle
-// and the C runtime's descriptor, and a thread of its own reads it.
+// Capturing a standard stream on Windows: an anonymous pipe becomes the process's standard handle,
+// and a thread of its own reads it. A Java VM takes its streams' handles (and its C runtime, loaded
+// with it, its descriptors) from the standard handles when it starts.
 #include "platform/OutputCapture.h"
-
-#include <fcntl.h>
-#include <io.h>
 
 #include <mutex>
 #include <thread>
@@ -15,11 +13,9 @@ namespace platform {
 struct OutputCapture::State {
     Sink sink;
     DWORD stream;  // STD_OUTPUT_HANDLE or STD_ERROR_HANDLE
-    int descriptor;  // 1 or 2
     HANDLE read = nullptr;
     HANDLE write = nullptr;
     HANDLE formerHandle = nullptr;
-    int formerDescriptor = -1;  // a copy of the former descriptor; -1 when it was not open
     std::mutex mutex;  // held while bytes that left the pipe go to the sink
     bool closed = false;  // guarded by mutex
 };
@@ -37,34 +33,18 @@ void readPipe(const std::shared_ptr<OutputCapture::State>& state) {
     CloseHandle(state->read);
 }
 
-// Makes the pipe's write end the stream's handle and descriptor, remembering the former ones.
-void redirect(OutputCapture::State& state) {
-    state.formerHandle = GetStdHandle(state.stream);
-    SetStdHandle(state.stream, state.write);
-    state.formerDescriptor = _dup(state.descriptor);
-    HANDLE copy = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), state.write, GetCurrentProcess(), &copy, 0, TRUE, DUPLICATE_SAME_ACCESS)) return;
-    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(copy), _O_WRONLY | _O_BINARY);
-    if (descriptor < 0) {
-        CloseHandle(copy);
-        return;
-    }
-    _dup2(descriptor, state.descriptor);
-    _close(descriptor);
-}
-
 }  // namespace
 
 std::unique_ptr<OutputCapture> OutputCapture::start(StandardStream stream, Sink sink) {
     auto state = std::make_shared<State>();
     state->sink = std::move(sink);
     state->stream = stream == StandardStream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE;
-    state->descriptor = stream == StandardStream::output ? 1 : 2;
     // The write end is inherited by the program's child processes, as a console would be.
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     if (!CreatePipe(&state->read, &state->write, &inheritable, 0)) return nullptr;
     SetHandleInformation(state->read, HANDLE_FLAG_INHERIT, 0);
-    redirect(*state);
+    state->formerHandle = GetStdHandle(state->stream);
+    SetStdHandle(state->stream, state->write);
     // Detached: a child process may hold the write end open beyond the capture.
     std::thread(readPipe, state).detach();
     return std::make_unique<OutputCapture>(state);
@@ -84,15 +64,8 @@ void OutputCapture::drain() {
 }
 
 OutputCapture::~OutputCapture() {
-    fflush(m_state->descriptor == 1 ? stdout : stderr);
     drain();
     SetStdHandle(m_state->stream, m_state->formerHandle);
-    if (m_state->formerDescriptor >= 0) {
-        _dup2(m_state->formerDescriptor, m_state->descriptor);
-        _close(m_state->formerDescriptor);
-    } else {
-        _close(m_state->descriptor);
-    }
     CloseHandle(m_state->write);
     const std::lock_guard<std::mutex> lock(m_state->mutex);
     m_state->closed = true;

@@ -69,6 +69,12 @@ bool setDescription(SC_HANDLE service, const ServiceRegistration& registration) 
     return ChangeServiceConfig2W(service, SERVICE_CONFIG_DESCRIPTION, &text) != FALSE;
 }
 
+// Sets a refinement that older systems and Wine do not know; they keep their plain behaviour
+// (failure actions after crashes only, a delayed start as an automatic one).
+bool setRefinement(SC_HANDLE service, DWORD level, void* info) {
+    return ChangeServiceConfig2W(service, level, info) || GetLastError() == ERROR_INVALID_LEVEL;
+}
+
 // Restarts after a crash and, with the flag, after a stop with an exit code other than 0.
 bool setRestart(SC_HANDLE service, const ServiceRegistration& registration) {
     if (!registration.restartDelaySeconds) return true;
@@ -76,7 +82,7 @@ bool setRestart(SC_HANDLE service, const ServiceRegistration& registration) {
     SERVICE_FAILURE_ACTIONSW actions{kFailureCountResetSeconds, nullptr, nullptr, 1, &restart};
     if (!ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS, &actions)) return false;
     SERVICE_FAILURE_ACTIONS_FLAG onNonCrashFailures{TRUE};
-    return ChangeServiceConfig2W(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &onNonCrashFailures) != FALSE;
+    return setRefinement(service, SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &onNonCrashFailures);
 }
 
 bool setSettings(SC_HANDLE service, const ServiceRegistration& registration) {
@@ -85,7 +91,7 @@ bool setSettings(SC_HANDLE service, const ServiceRegistration& registration) {
     return setDescription(service, registration) && setRestart(service, registration) &&
            ChangeServiceConfig2W(service, SERVICE_CONFIG_PRESHUTDOWN_INFO, &preshutdown) &&
            (registration.start != ServiceStart::delayedAutomatic ||
-            ChangeServiceConfig2W(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &delayed));
+            setRefinement(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &delayed));
 }
 
 // The event log source `name`, whose messages the executable's own message table words.
