@@ -74,8 +74,8 @@ std::optional<std::uint64_t> wholeNumber(const std::wstring& key, const std::wst
 std::uint64_t logMaxBytes(const std::wstring& text) {
     if (text.empty()) return kDefaultLogMaxBytes;
     const std::wstring expected = L"a size such as 10M";
-    const wchar_t unit = static_cast<wchar_t>(towupper(text.back()));
-    const int shift = unit == L'K' ? 10 : unit == L'M' ? 20 : unit == L'G' ? 30 : 0;
+    const std::wstring unit = toUpperAscii(text.substr(text.size() - 1));
+    const int shift = unit == L"K" ? 10 : unit == L"M" ? 20 : unit == L"G" ? 30 : 0;
     const std::wstring digits = shift == 0 ? text : text.substr(0, text.size() - 1);
     const std::uint64_t value = wholeNumber(L"wexal.service.log.max.size", digits, expected, std::uint64_t{1} << 32).value_or(0);
     if (value == 0) throw badValue(L"wexal.service.log.max.size", text, expected);
