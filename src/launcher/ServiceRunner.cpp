@@ -119,7 +119,7 @@ void startLogs(const Properties& properties) {
 }
 
 // Lets what was written reach the log files and gives the standard streams back; the captures'
-// threads may still end later, so the files live on with them.
+// threads, which may outlive them, write nothing more.
 void stopLogs() {
     ServiceRun& run = serviceRun();
     const std::lock_guard<std::mutex> lock(run.logsMutex);

@@ -6,6 +6,7 @@ import os
 import pathlib
 import re
 import shutil
+import struct
 import time
 import unittest
 from xml.etree import ElementTree
@@ -38,6 +39,7 @@ MAIN_SIGNATURE = "([Ljava/lang/String;)V"
 
 
 OTHER_BITS = 32 if BITS == 64 else 64
+RT_MESSAGETABLE = 11
 
 
 def setUpModule():
@@ -374,6 +376,14 @@ class ResourcesTest(unittest.TestCase):
 
     def test_icon_group_is_kept(self):
         self.assertIsNotNone(wine_support.resource(LAUNCHER, wine_support.RT_GROUP_ICON, 101))
+
+    def test_only_the_console_launcher_words_event_log_messages_as_they_are(self):
+        # One block of message 1: the whole message as its one string; %0 ends the text before the
+        # line end that closes every message of the table.
+        entry = struct.pack("<HH", 16, 1) + "%1%0\n\0".encode("utf-16-le")
+        table = struct.pack("<IIII", 1, 1, 1, 16) + entry
+        self.assertEqual((wine_support.resource(CONSOLE_LAUNCHER, RT_MESSAGETABLE, 1),
+                          wine_support.resource(LAUNCHER, RT_MESSAGETABLE, 1)), (table, None))
 
 
 class StartupCacheTest(WineTestCase):

@@ -106,11 +106,15 @@ void reportServiceStatus(const ServiceStatus& report) {
     SetServiceStatus(statusHandle.load(), &status);
 }
 
+// The console launchers' message table (resources/messages.mc) words this event as its one string,
+// and install registers the executable as the source's message file.
+constexpr DWORD kMessageAsItIs = 1;
+
 void logEventError(const std::wstring& source, const std::wstring& message) {
     const HANDLE eventSource = RegisterEventSourceW(nullptr, source.c_str());
     if (eventSource == nullptr) return;
     const wchar_t* strings[] = {message.c_str()};
-    ReportEventW(eventSource, EVENTLOG_ERROR_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
+    ReportEventW(eventSource, EVENTLOG_ERROR_TYPE, 0, kMessageAsItIs, nullptr, 1, 0, strings, nullptr);
     DeregisterEventSource(eventSource);
 }
 
