@@ -27,6 +27,7 @@ public:
     // Drains, gives the stream its former target back and calls the sink no more.
     ~OutputCapture();
 
+    // The pipe, the former target and the sink, shared with the thread; made by start() only.
     struct State;
     explicit OutputCapture(std::shared_ptr<State> state);
     OutputCapture(const OutputCapture&) = delete;
