@@ -151,6 +151,34 @@ void Properties::setServiceStopTimeout(const std::wstring& value) {
     m_serviceStopTimeout = value;
 }
 
+void Properties::setServiceAccount(const std::wstring& value) {
+    m_serviceAccount = value;
+}
+
+void Properties::setServiceStart(const std::wstring& value) {
+    m_serviceStart = value;
+}
+
+void Properties::setServiceDependencies(const std::wstring& value) {
+    m_serviceDependencies = value;
+}
+
+void Properties::setServiceRestartDelay(const std::wstring& value) {
+    m_serviceRestartDelay = value;
+}
+
+void Properties::setServiceLogDir(const std::wstring& value) {
+    m_serviceLogDir = value;
+}
+
+void Properties::setServiceLogMaxSize(const std::wstring& value) {
+    m_serviceLogMaxSize = value;
+}
+
+void Properties::setServiceLogKeep(const std::wstring& value) {
+    m_serviceLogKeep = value;
+}
+
 void Properties::setMainArgument(const PropertyFileEntry& entry) {
     // Line numbers start at 1, so configured arguments always follow the command line's.
     const std::size_t index = std::size_t{m_numberOfCommandLineArguments} + static_cast<std::size_t>(entry.getLineNumber());

@@ -52,6 +52,13 @@ public:
     void setServiceOptionInstall(const std::wstring& value);
     void setServiceOptionUninstall(const std::wstring& value);
     void setServiceStopTimeout(const std::wstring& value);
+    void setServiceAccount(const std::wstring& value);
+    void setServiceStart(const std::wstring& value);
+    void setServiceDependencies(const std::wstring& value);
+    void setServiceRestartDelay(const std::wstring& value);
+    void setServiceLogDir(const std::wstring& value);
+    void setServiceLogMaxSize(const std::wstring& value);
+    void setServiceLogKeep(const std::wstring& value);
     // Stores the entry's value in the main argument slot that follows the command line's
     // arguments by the entry's line number, so configured arguments keep their file order.
     void setMainArgument(const PropertyFileEntry& entry);
@@ -135,6 +142,14 @@ public:
     // (toNumber, at most a day), the default when none or less than one second is configured.
     static constexpr std::uint32_t kDefaultServiceStopTimeoutMilliseconds = 20000;
     std::uint32_t getServiceStopTimeoutMilliseconds() const;
+    // The remaining service keys as configured (empty when not set); the service runner reads them.
+    const std::wstring& getServiceAccount() const { return m_serviceAccount; }
+    const std::wstring& getServiceStart() const { return m_serviceStart; }
+    const std::wstring& getServiceDependencies() const { return m_serviceDependencies; }
+    const std::wstring& getServiceRestartDelay() const { return m_serviceRestartDelay; }
+    const std::wstring& getServiceLogDir() const { return m_serviceLogDir; }
+    const std::wstring& getServiceLogMaxSize() const { return m_serviceLogMaxSize; }
+    const std::wstring& getServiceLogKeep() const { return m_serviceLogKeep; }
     std::vector<std::wstring>& getJavaSystemProperties() { return m_javaSystemProperties; }
     const std::vector<std::wstring>& getJavaSystemProperties() const { return m_javaSystemProperties; }
     const std::wstring& getJarsInClasspath() const { return m_jarsInClasspath; }
@@ -177,6 +192,13 @@ private:
     std::wstring m_serviceOptionInstall;
     std::wstring m_serviceOptionUninstall;
     std::wstring m_serviceStopTimeout;
+    std::wstring m_serviceAccount;
+    std::wstring m_serviceStart;
+    std::wstring m_serviceDependencies;
+    std::wstring m_serviceRestartDelay;
+    std::wstring m_serviceLogDir;
+    std::wstring m_serviceLogMaxSize;
+    std::wstring m_serviceLogKeep;
     std::uint32_t m_numberOfCommandLineArguments = 0;
     bool m_memoryCheckLimits = false;
     std::uint32_t m_memoryMax = 0;

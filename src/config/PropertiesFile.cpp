@@ -55,6 +55,13 @@ const TextKey kTextKeys[] = {
     {L"wexal.service.option.install", &Properties::setServiceOptionInstall},
     {L"wexal.service.option.uninstall", &Properties::setServiceOptionUninstall},
     {L"wexal.service.stop.timeout", &Properties::setServiceStopTimeout},
+    {L"wexal.service.account", &Properties::setServiceAccount},
+    {L"wexal.service.start", &Properties::setServiceStart},
+    {L"wexal.service.dependencies", &Properties::setServiceDependencies},
+    {L"wexal.service.restart.delay", &Properties::setServiceRestartDelay},
+    {L"wexal.service.log.dir", &Properties::setServiceLogDir},
+    {L"wexal.service.log.max.size", &Properties::setServiceLogMaxSize},
+    {L"wexal.service.log.keep", &Properties::setServiceLogKeep},
 };
 
 // Keys that add a folder to the class path or the library path.

@@ -35,6 +35,7 @@ std::atomic<int> eventsReachingLauncher{0};
 std::atomic<int> eventsInsideVm{0};
 // The hook that a service launch gives the VM, to learn the exit code of System.exit.
 std::atomic<VmExitHook> vmExitHook{nullptr};
+std::atomic<MainGate> mainGate{nullptr};
 
 constexpr std::uint64_t kDefaultVmMainThreadStackBytes = std::uint64_t{8} << 20;
 // Far above what JNI_CreateJavaVM needs before it can refuse a small -Xss (about 48 KB).
@@ -111,6 +112,10 @@ void setVmExitHook(VmExitHook hook) {
     vmExitHook = hook;
 }
 
+void setMainGate(MainGate gate) {
+    mainGate = gate;
+}
+
 VmMainThreadStack vmMainThreadStack(const std::vector<std::wstring>& options) {
     std::wstring sizingOption;
     std::uint64_t bytes = kDefaultVmMainThreadStackBytes;
@@ -163,7 +168,8 @@ void JVMLauncher::runLaunchSteps() {
     const jobjectArray arguments = buildJavaArguments();
     installConsoleTrap();
     placeholderWindow.reset();
-    callMain(mainClass, main, arguments);
+    const MainGate gate = mainGate.load();
+    if (gate == nullptr || gate()) callMain(mainClass, main, arguments);
     tearDown(vmLibrary);
 }
 

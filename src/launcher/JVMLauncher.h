@@ -18,6 +18,11 @@ class Properties;
 // The exit hook of every later launch; null (the default) gives the VM none.
 void setVmExitHook(VmExitHook hook);
 
+// Asked once the VM exists, just before main is called: false skips main (the VM is then torn down
+// as after main). Null (the default) always calls main.
+using MainGate = bool (*)();
+void setMainGate(MainGate gate);
+
 // What a console event thread needs to call into the VM without its launcher.
 struct VmCall {
     JavaVM* javaVm;

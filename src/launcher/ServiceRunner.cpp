@@ -1,5 +1,6 @@
 // The console programs' top level and the Java program as a service: the manager's calls in and
-// out, the stop request and its deadline.
+// out, the state reports with their progress, the stop request and its deadline, and the service's
+// log files.
 #include "launcher/ServiceRunner.h"
 
 #include <atomic>
@@ -7,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -14,6 +16,10 @@
 #include "config/Properties.h"
 #include "launcher/JVMLauncher.h"
 #include "launcher/Launcher.h"
+#include "launcher/ServiceLog.h"
+#include "launcher/ServiceSettings.h"
+#include "platform/OutputCapture.h"
+#include "platform/PathConventions.h"
 #include "platform/StandardStreams.h"
 #include "report/ErrorReport.h"
 
@@ -21,6 +27,17 @@ namespace {
 
 // How long the manager waits for the configuration to load before it counts the start as failed.
 constexpr std::uint32_t kStartWaitHintMilliseconds = 30000;
+// How often a pending state is reported again with the next checkpoint.
+constexpr std::chrono::milliseconds kProgressInterval{1000};
+
+// The standard streams' log files and their captures.
+struct ServiceLogs {
+    std::mutex mutex;  // guards the files, which the captures' threads write
+    std::unique_ptr<RollingLogFile> output;
+    std::unique_ptr<RollingLogFile> error;
+    std::unique_ptr<platform::OutputCapture> outputCapture;
+    std::unique_ptr<platform::OutputCapture> errorCapture;
+};
 
 // The one service of the process. The manager's callbacks carry no context, so they find it here.
 struct ServiceRun {
@@ -28,10 +45,22 @@ struct ServiceRun {
     std::vector<std::wstring> arguments;
     std::wstring name;
     std::atomic<std::uint32_t> stopTimeoutMilliseconds{Properties::kDefaultServiceStopTimeoutMilliseconds};
-    std::atomic<bool> stoppedReported{false};
+    // The reported state, guarded by statusMutex. Each report starts a new phase; a pending
+    // phase's progress thread reports it again until the phase ends. Recursive, since a manager may
+    // pass a stop request while it takes a report (a test's fake manager does).
+    std::recursive_mutex statusMutex;
+    std::condition_variable_any statusChanged;
+    std::uint64_t phase = 0;
+    platform::ServiceStatus status{platform::ServiceState::stopped, 0, 0, 0};
+    bool stoppedReported = false;
+    bool stopRequested = false;
+    bool mainCalled = false;
+    // The program's end, guarded by mutex.
     std::mutex mutex;
     std::condition_variable programEnded;
-    bool ended = false;  // guarded by mutex
+    bool ended = false;
+    std::mutex logsMutex;  // guards logs
+    std::shared_ptr<ServiceLogs> logs;
 };
 
 // Never destroyed: a stop request's threads may still wait on it while the process ends.
@@ -40,16 +69,78 @@ ServiceRun& serviceRun() {
     return *run;
 }
 
-// Only the first report of the stopped state counts; the manager may end the process after it.
-void reportStopped(std::uint32_t exitCode) {
+void reportAgainUntilPhaseEnds(std::uint64_t phase) {
     ServiceRun& run = serviceRun();
-    if (!run.stoppedReported.exchange(true)) run.manager->reportStatus(platform::ServiceState::stopped, exitCode, 0);
+    std::unique_lock<std::recursive_mutex> lock(run.statusMutex);
+    while (!run.statusChanged.wait_for(lock, kProgressInterval, [&run, phase] { return run.phase != phase; })) {
+        ++run.status.checkPoint;
+        run.manager->reportStatus(run.status);
+    }
 }
 
-// The report listener while the process is a service: nobody reads its standard error stream.
+// Reports `state` (with statusMutex held); nothing is reported after stopped, for the manager may
+// end the process then.
+void reportLocked(platform::ServiceState state, std::uint32_t exitCode, std::uint32_t waitHintMilliseconds) {
+    ServiceRun& run = serviceRun();
+    if (run.stoppedReported) return;
+    const bool pending = state == platform::ServiceState::startPending || state == platform::ServiceState::stopPending;
+    run.status = {state, exitCode, pending ? waitHintMilliseconds : 0, pending ? 1u : 0u};
+    run.stoppedReported = state == platform::ServiceState::stopped;
+    const std::uint64_t phase = ++run.phase;
+    run.statusChanged.notify_all();
+    run.manager->reportStatus(run.status);
+    if (pending) std::thread(reportAgainUntilPhaseEnds, phase).detach();
+}
+
+void report(platform::ServiceState state, std::uint32_t exitCode, std::uint32_t waitHintMilliseconds) {
+    const std::lock_guard<std::recursive_mutex> lock(serviceRun().statusMutex);
+    reportLocked(state, exitCode, waitHintMilliseconds);
+}
+
+// Writes what the program wrote to its standard streams to the log files, the files rolled over
+// as they grow, the launcher's own messages included.
+void startLogs(const Properties& properties) {
+    const ServiceLogSettings settings = serviceLogSettings(properties);
+    const std::wstring base = settings.directory + platform::kPathSeparator + properties.getServiceName();
+    auto logs = std::make_shared<ServiceLogs>();
+    logs->output = std::make_unique<RollingLogFile>(base + L".out", settings.maxBytes, settings.keepCount);
+    logs->error = std::make_unique<RollingLogFile>(base + L".err", settings.maxBytes, settings.keepCount);
+    ServiceLogs& files = *logs;
+    logs->outputCapture = platform::OutputCapture::start(platform::StandardStream::output, [&files](const std::string& bytes) {
+        const std::lock_guard<std::mutex> lock(files.mutex);
+        files.output->write(bytes);
+    });
+    logs->errorCapture = platform::OutputCapture::start(platform::StandardStream::error, [&files](const std::string& bytes) {
+        const std::lock_guard<std::mutex> lock(files.mutex);
+        files.error->write(bytes);
+    });
+    const std::lock_guard<std::mutex> lock(serviceRun().logsMutex);
+    serviceRun().logs = std::move(logs);
+}
+
+// Lets what was written reach the log files and gives the standard streams back; the captures'
+// threads, which may outlive them, write nothing more.
+void stopLogs() {
+    ServiceRun& run = serviceRun();
+    const std::lock_guard<std::mutex> lock(run.logsMutex);
+    if (!run.logs) return;
+    run.logs->outputCapture.reset();
+    run.logs->errorCapture.reset();
+    run.logs.reset();
+}
+
+// The end of the service: the log files complete, then stopped reported once.
+void reportStopped(std::uint32_t exitCode) {
+    stopLogs();
+    report(platform::ServiceState::stopped, exitCode, 0);
+}
+
+// The report listener while the process is a service: the message goes to the event log and to
+// the error log file, for nobody reads the standard error stream.
 void logReport(const std::wstring& text) {
     ServiceRun& run = serviceRun();
     run.manager->logError(run.name, text);
+    platform::writeErrorLine(text);
     reportStopped(1);
 }
 
@@ -65,22 +156,44 @@ void JNICALL reportVmExit(jint exitCode) {
     reportStopped(static_cast<std::uint32_t>(exitCode));
 }
 
+// The launcher's question before main: a stop that came first means main is not called.
+bool mayCallMain() {
+    ServiceRun& run = serviceRun();
+    const std::lock_guard<std::recursive_mutex> lock(run.statusMutex);
+    run.mainCalled = !run.stopRequested;
+    return run.mainCalled;
+}
+
+// Reports running unless a stop came while the configuration loaded; false then.
+bool enterRunning() {
+    ServiceRun& run = serviceRun();
+    const std::lock_guard<std::recursive_mutex> lock(run.statusMutex);
+    if (run.stopRequested) return false;
+    reportLocked(platform::ServiceState::running, 0, 0);
+    return true;
+}
+
 void serviceMain(const std::wstring& name) {
     ServiceRun& run = serviceRun();
     run.name = name;
     setReportListener(logReport);
     setVmExitHook(reportVmExit);
-    run.manager->reportStatus(platform::ServiceState::startPending, 0, kStartWaitHintMilliseconds);
-    const Properties loaded = createProperties(run.arguments);
-    run.stopTimeoutMilliseconds = loaded.getServiceStopTimeoutMilliseconds();
-    run.manager->reportStatus(platform::ServiceState::running, 0, 0);
-    Properties launcherCopy = loaded;
-    launchProgram(launcherCopy, ProgramKind::console);
+    setMainGate(mayCallMain);
+    report(platform::ServiceState::startPending, 0, kStartWaitHintMilliseconds);
+    reportFailuresWithDefaultText([&run] {
+        const Properties loaded = createProperties(run.arguments);
+        run.stopTimeoutMilliseconds = loaded.getServiceStopTimeoutMilliseconds();
+        startLogs(loaded);
+        if (enterRunning()) {
+            Properties launcherCopy = loaded;
+            launchProgram(launcherCopy, ProgramKind::console);
+        }
+    });
     markProgramEnded();
     reportStopped(0);
 }
 
-// The console trap's call, on a thread of its own that the call attaches to the VM.
+// On a thread of its own, which the call attaches to the VM.
 void callInitiateExit() {
     if (JVMLauncher* launcher = currentLauncher.load()) launcher->callInitiateExit();
 }
@@ -95,19 +208,25 @@ void endUnlessProgramEndsInTime() {
     std::_Exit(1);
 }
 
-// Answers a stop or shutdown request at once; the program ends itself on other threads.
+// Answers a stop, pre-shutdown or shutdown request at once, the first one only: stop pending, and
+// initiateExit(0) once main runs (a stop before main means main is never called); the program
+// ends itself on other threads.
 void requestStop() {
     ServiceRun& run = serviceRun();
-    run.manager->reportStatus(platform::ServiceState::stopPending, 0, run.stopTimeoutMilliseconds);
-    std::thread(callInitiateExit).detach();
+    std::unique_lock<std::recursive_mutex> lock(run.statusMutex);
+    if (run.stopRequested || run.stoppedReported) return;
+    run.stopRequested = true;
+    reportLocked(platform::ServiceState::stopPending, 0, run.stopTimeoutMilliseconds);
+    const bool mainCalled = run.mainCalled;
+    lock.unlock();
+    if (mainCalled) std::thread(callInitiateExit).detach();
     std::thread(endUnlessProgramEndsInTime).detach();
 }
 
 void installService(const Properties& properties, const std::wstring& executablePath,
                     const platform::ServiceControlManager& manager) {
     const std::wstring& name = properties.getServiceName();
-    const platform::ServiceRegistration registration{name, properties.getServiceDisplayName(),
-                                                     properties.getServiceDescription(), L"\"" + executablePath + L"\""};
+    const platform::ServiceRegistration registration = serviceRegistration(properties, executablePath);
     if (std::optional<std::wstring> failure = manager.install(registration)) {
         throw LaunchError{L"Cannot install the service " + name + L": " + *failure};
     }
@@ -154,15 +273,24 @@ int runConsoleLauncher(const std::vector<std::wstring>& arguments, const platfor
     });
 }
 
-int runAsService(const std::vector<std::wstring>& arguments, const platform::ServiceControlManager& manager) {
+std::optional<int> runAsService(const std::vector<std::wstring>& arguments, const platform::ServiceControlManager& manager) {
     ServiceRun& run = serviceRun();
     run.manager = &manager;
     run.arguments = arguments;
-    run.stoppedReported = false;
+    run.stopTimeoutMilliseconds = Properties::kDefaultServiceStopTimeoutMilliseconds;
+    {
+        const std::lock_guard<std::recursive_mutex> lock(run.statusMutex);
+        ++run.phase;
+        run.stoppedReported = false;
+        run.stopRequested = false;
+        run.mainCalled = false;
+    }
     {
         const std::lock_guard<std::mutex> lock(run.mutex);
         run.ended = false;
     }
-    if (std::optional<std::wstring> failure = manager.dispatch(serviceMain, requestStop)) showErrorAndExit(*failure);
+    const platform::DispatchResult dispatched = manager.dispatch(serviceMain, requestStop);
+    if (!dispatched.startedByManager) return std::nullopt;
+    if (dispatched.failure) showErrorAndExit(*dispatched.failure);
     return 0;
 }

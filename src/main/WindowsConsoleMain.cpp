@@ -7,6 +7,6 @@
 int wmain(int, wchar_t**) {
     const std::vector<std::wstring> arguments = launcherArguments();
     const platform::ServiceControlManager& manager = platform::systemServiceControlManager();
-    if (manager.startedByManager()) return runAsService(arguments, manager);
+    if (const std::optional<int> served = runAsService(arguments, manager)) return *served;
     return runConsoleLauncher(arguments, manager);
 }

@@ -30,6 +30,10 @@ bool createDirectories(const std::wstring& path);
 // Creates the empty file `path`; false when it exists already or cannot be created.
 bool createNewFile(const std::wstring& path);
 
+// Appends `bytes` unchanged to the file `path`, creating it when missing, while others may read,
+// write, rename or remove it; false when it cannot be opened or written.
+bool appendBytesToFile(const std::wstring& path, const std::string& bytes);
+
 // Removes the file `path`, also when it is marked read-only; false when it cannot be removed.
 bool removeFile(const std::wstring& path);
 

@@ -43,6 +43,7 @@ MAIN_SIGNATURE = "([Ljava/lang/String;)V"
 
 
 OTHER_BITS = 32 if BITS == 64 else 64
+RT_MESSAGETABLE = 11
 
 
 def setUpModule():
@@ -380,6 +381,14 @@ class ResourcesTest(unittest.TestCase):
     def test_icon_group_is_kept(self):
         self.assertIsNotNone(wine_support.resource(LAUNCHER, wine_support.RT_GROUP_ICON, 101))
 
+    def test_only_the_console_launcher_words_event_log_messages_as_they_are(self):
+        # One block of message 1: the whole message as its one string; %0 ends the text before the
+        # line end that closes every message of the table.
+        entry = struct.pack("<HH", 16, 1) + "%1%0\n\0".encode("utf-16-le")
+        table = struct.pack("<IIII", 1, 1, 1, 16) + entry
+        self.assertEqual((wine_support.resource(CONSOLE_LAUNCHER, RT_MESSAGETABLE, 1),
+                          wine_support.resource(LAUNCHER, RT_MESSAGETABLE, 1)), (table, None))
+
 
 class StartupCacheTest(WineTestCase):
     """The cache's folder, file names and options as the Windows launcher makes them for Java 17
@@ -593,6 +602,10 @@ class ConsoleTest(ConsoleTestCase):
                                       if field.startswith("m_commandLineArguments")][:len(arguments)], recorded)
 
 
+SERVICES_KEY = "HKLM\\SYSTEM\\CurrentControlSet\\Services"
+REG_VALUE = re.compile(r"^\s+(\w+)\s+REG_\w+\s+([^\r\n]*)", re.MULTILINE)
+
+
 SC_QUERY_FIELDS = re.compile(r"STATE\s*:\s*\d+\s+(\w+).*WIN32_EXIT_CODE\s*:\s*(\d+).*SERVICE_EXIT_CODE\s*:\s*(\d+)",
                              re.DOTALL)
 
@@ -622,6 +635,22 @@ class ServiceTest(ConsoleTestCase):
         while (self.state() or [None])[0] != state and time.monotonic() < deadline:
             time.sleep(0.5)
         return self.state()
+
+    def registry_values(self, key):
+        """The values of the registry key `key` as {name: text as `reg query` shows it}; None when
+        the key does not exist."""
+        run = self.sc_like("reg", "query", f'"{key}"')
+        return dict(REG_VALUE.findall(run.stdout)) if run.returncode == 0 else None
+
+    def sc_like(self, *words):
+        return PREFIX.run_batch(["@" + " ".join(words)], self.app.folder)
+
+    def run_service_to_its_end(self, lines):
+        """Installs the service with `lines`, starts it, waits until it has stopped, removes it."""
+        self.assertEqual(self.run_tool(self.service_lines(*lines), "--install")[0].returncode, 0)
+        self.sc("start", self.NAME)
+        self.assertEqual(self.wait_for_state("STOPPED")[0], "STOPPED")
+        self.assertEqual(self.run_tool(self.service_lines(), "--uninstall")[0].returncode, 0)
 
     def setUp(self):
         super().setUp()
@@ -672,6 +701,58 @@ class ServiceTest(ConsoleTestCase):
         self.sc("stop", self.NAME)
         self.assertEqual(self.wait_for_state("STOPPED"), ("STOPPED", "1066", "1"))
         self.assertLess(time.monotonic() - started, 10)
+
+    def test_install_writes_every_setting_and_uninstall_removes_them_with_the_event_source(self):
+        # Wine keeps no failure actions and knows no delayed start; the unit tests cover what the
+        # launcher asks for there.
+        service_key = f"{SERVICES_KEY}\\{self.NAME}"
+        source_key = f"{SERVICES_KEY}\\EventLog\\Application\\{self.NAME}"
+        cases = [
+            ([], {"ObjectName": "LocalSystem", "Start": "0x2", "PreshutdownTimeout": "0x4e20"}),
+            (["wexal.service.account=NetworkService", "wexal.service.start=manual", "wexal.service.stop.timeout=9",
+              "wexal.service.dependencies=Tcpip; RpcSs", "wexal.service.restart.delay=5"],
+             {"ObjectName": "NT AUTHORITY\\NetworkService", "Start": "0x3", "PreshutdownTimeout": "0x2328",
+              "DependOnService": "Tcpip\\0RpcSs"}),
+            (["wexal.service.account=NT SERVICE\\WexalTestService", "wexal.service.start=disabled"],
+             {"ObjectName": "NT SERVICE\\WexalTestService", "Start": "0x4"}),
+        ]
+        for lines, expected in cases:
+            with self.subTest(lines=lines):
+                self.assertEqual(self.run_tool(self.service_lines(*lines), "--install")[0].returncode, 0)
+                values = self.registry_values(service_key)
+                self.assertEqual({name: values.get(name) for name in expected}, expected)
+                self.assertEqual(values["ImagePath"], f'"{windows_path(self.app.path)}"')
+                self.assertEqual(self.registry_values(source_key),
+                                 {"EventMessageFile": windows_path(self.app.path), "TypesSupported": "0x7"})
+                self.assertEqual(self.run_tool(self.service_lines(), "--uninstall")[0].returncode, 0)
+                self.assertEqual((self.registry_values(service_key), self.registry_values(source_key)), (None, None))
+
+    def test_a_stop_right_after_start_stops_the_service_at_once_with_exit_code_0(self):
+        lines = self.service_lines("-Dfakejvm.main=wait-for-exit")
+        self.assertEqual(self.run_tool(lines, "--install")[0].returncode, 0)
+        started = time.monotonic()
+        PREFIX.run_batch([f"@sc start {self.NAME} >nul", f"@sc stop {self.NAME} >nul"], self.app.folder)
+        self.assertEqual(self.wait_for_state("STOPPED"), ("STOPPED", "0", "0"))
+        self.assertLess(time.monotonic() - started, 10)
+        log = self.log.read_text(encoding="utf-8").splitlines() if self.log.exists() else []
+        # main is never called, or it is asked to end.
+        if "CallStaticVoidMethod app/Main main 0" in log:
+            self.assertIn("CallStaticVoidMethod app/Main initiateExit 0", log)
+
+    def test_output_and_failures_reach_the_log_files_which_roll_over_by_size(self):
+        logs = self.temp / "logs"
+        lines = [f"wexal.service.log.dir={windows_path(logs)}", "wexal.service.log.max.size=20",
+                 "wexal.service.log.keep=1"]
+        for _ in range(3):
+            self.run_service_to_its_end([*lines, "-Dfakejvm.main=print"])
+        self.assertEqual(sorted(path.name for path in logs.iterdir()),
+                         [f"{self.NAME}.out.1.log", f"{self.NAME}.out.log"])
+        self.assertEqual([(logs / name).read_bytes() for name in (f"{self.NAME}.out.log", f"{self.NAME}.out.1.log")],
+                         [b"main called\r\n"] * 2)
+        # The default folder is logs in the home folder.
+        self.run_service_to_its_end(["-Dfakejvm.fail=create"])
+        self.assertEqual((self.app.folder / "logs" / f"{self.NAME}.err.log").read_bytes(),
+                         b"Error in Java launcher. Cannot create Java VM.\r\n")
 
 
 def png_image(width, height):

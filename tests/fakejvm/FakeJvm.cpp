@@ -50,6 +50,10 @@
 #define _JNI_IMPLEMENTATION_
 #include <jni.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdarg>
@@ -233,6 +237,20 @@ void JNICALL setObjectArrayElement(JNIEnv*, jobjectArray array, jsize index, job
     if (fails("set-exception")) state().exceptionPending = true;
 }
 
+// Writes "main called" as System.out.println does: on Windows through the standard output handle as
+// it is when the VM starts (not through a C runtime's descriptor, set up when the process started),
+// elsewhere to descriptor 1.
+void printMainCalled() {
+#ifdef _WIN32
+    const char line[] = "main called\r\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line, sizeof line - 1, &written, nullptr);
+#else
+    std::fputs("main called\n", stdout);
+    std::fflush(stdout);
+#endif
+}
+
 void callMain(const FakeMethod& method, jobjectArray arguments) {
     std::unique_lock<std::mutex> lock(state().mutex);
     appendLogLine("CallStaticVoidMethod " + method.className + " main " + std::to_string(objectOf<FakeArray>(arguments).elements.size()));
@@ -244,10 +262,7 @@ void callMain(const FakeMethod& method, jobjectArray arguments) {
         if (exitHook) exitHook(exitCode);
         std::exit(exitCode);
     }
-    if (mode == "print") {
-        std::fputs("main called\n", stdout);
-        std::fflush(stdout);
-    }
+    if (mode == "print") printMainCalled();
     if (mode == "wait-for-exit") {
         state().initiateExitCalled.wait_for(lock, std::chrono::seconds(30), [] { return state().exitInitiated; });
     }

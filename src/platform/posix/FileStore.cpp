@@ -50,6 +50,14 @@ bool createNewFile(const std::wstring& path) {
     return posix::FileDescriptor(open(toUtf8(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)).valid();
 }
 
+bool appendBytesToFile(const std::wstring& path, const std::string& bytes) {
+    const int file = open(toUtf8(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (file < 0) return false;
+    const bool written = posix::writeAll(file, bytes.data(), bytes.size());
+    close(file);
+    return written;
+}
+
 bool removeFile(const std::wstring& path) {
     return unlink(toUtf8(path).c_str()) == 0;
 }

@@ -7,10 +7,6 @@ namespace {
 
 const wchar_t* const kNotSupported = L"Services are not supported on this system.";
 
-bool neverStartedByManager() {
-    return false;
-}
-
 std::optional<std::wstring> installNothing(const ServiceRegistration&) {
     return kNotSupported;
 }
@@ -19,19 +15,19 @@ std::optional<std::wstring> uninstallNothing(const std::wstring&) {
     return kNotSupported;
 }
 
-std::optional<std::wstring> dispatchNothing(ServiceMainFunction, ServiceStopFunction) {
-    return kNotSupported;
+// No process of this system is a service of such a manager.
+DispatchResult dispatchNothing(ServiceMainFunction, ServiceStopFunction) {
+    return {false, std::nullopt};
 }
 
-void reportNothing(ServiceState, std::uint32_t, std::uint32_t) {}
+void reportNothing(const ServiceStatus&) {}
 
 void logNothing(const std::wstring&, const std::wstring&) {}
 
 }  // namespace
 
 const ServiceControlManager& systemServiceControlManager() {
-    static const ServiceControlManager manager{neverStartedByManager, installNothing, uninstallNothing,
-                                               dispatchNothing,       reportNothing,  logNothing};
+    static const ServiceControlManager manager{installNothing, uninstallNothing, dispatchNothing, reportNothing, logNothing};
     return manager;
 }
 

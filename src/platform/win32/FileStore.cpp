@@ -43,6 +43,14 @@ bool createNewFile(const std::wstring& path) {
     return win32::FileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)).valid();
 }
 
+bool appendBytesToFile(const std::wstring& path, const std::string& bytes) {
+    const win32::FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return file.valid() && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
 bool removeFile(const std::wstring& path) {
     // The Java VM writes its class-data archives read-only, and DeleteFileW refuses such files.
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -8,10 +8,16 @@
 namespace platform {
 
 std::wstring executablePath() {
-    wchar_t buffer[MAX_PATH];
-    // A path that does not fit is cut to MAX_PATH - 1 characters and the full size is returned.
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    return std::wstring(buffer, std::min<DWORD>(length, MAX_PATH - 1));
+    // A path that does not fit is cut to the buffer's size; a long path (beyond MAX_PATH, which the
+    // manifest allows) is then asked for again with room for the longest one.
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), MAX_PATH);
+    if (length >= MAX_PATH) {
+        path.resize(32768);
+        length = GetModuleFileNameW(nullptr, path.data(), 32768);
+    }
+    path.resize(std::min<DWORD>(length, static_cast<DWORD>(path.size())));
+    return path;
 }
 
 std::wstring operatingSystemBitness() {

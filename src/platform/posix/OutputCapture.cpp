@@ -1,0 +1,81 @@
+// Capturing a standard stream on Linux: a pipe takes the stream's descriptor, and a thread of its
+// own reads it.
+#include "platform/OutputCapture.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
+namespace platform {
+
+struct OutputCapture::State {
+    Sink sink;
+    int descriptor;  // 1 or 2
+    int read = -1;
+    int write = -1;
+    int formerDescriptor = -1;  // a copy of the former descriptor; -1 when it was not open
+    std::mutex mutex;  // held while bytes that left the pipe go to the sink
+    bool closed = false;  // guarded by mutex
+};
+
+namespace {
+
+// Reads until every write end is closed; the sink is called while the capture lives.
+void readPipe(const std::shared_ptr<OutputCapture::State>& state) {
+    char buffer[4096];
+    ssize_t count = 0;
+    while ((count = ::read(state->read, buffer, sizeof buffer)) > 0) {
+        const std::lock_guard<std::mutex> lock(state->mutex);
+        if (!state->closed) state->sink(std::string(buffer, static_cast<std::size_t>(count)));
+    }
+    close(state->read);
+}
+
+}  // namespace
+
+std::unique_ptr<OutputCapture> OutputCapture::start(StandardStream stream, Sink sink) {
+    auto state = std::make_shared<State>();
+    state->sink = std::move(sink);
+    state->descriptor = stream == StandardStream::output ? STDOUT_FILENO : STDERR_FILENO;
+    int ends[2];
+    if (pipe(ends) != 0) return nullptr;
+    state->read = ends[0];
+    state->write = ends[1];
+    std::fflush(nullptr);
+    state->formerDescriptor = dup(state->descriptor);
+    dup2(state->write, state->descriptor);
+    std::thread(readPipe, state).detach();
+    return std::make_unique<OutputCapture>(state);
+}
+
+OutputCapture::OutputCapture(std::shared_ptr<State> state) : m_state(std::move(state)) {}
+
+void OutputCapture::drain() {
+    for (int waited = 0; waited < 1000; waited += 10) {
+        int pending = 0;
+        if (ioctl(m_state->read, FIONREAD, &pending) != 0 || pending == 0) break;
+        usleep(10000);
+    }
+    // The reader may hold bytes it has just read: they have reached the sink once it lets go.
+    usleep(10000);
+    const std::lock_guard<std::mutex> lock(m_state->mutex);
+}
+
+OutputCapture::~OutputCapture() {
+    std::fflush(nullptr);
+    drain();
+    if (m_state->formerDescriptor >= 0) {
+        dup2(m_state->formerDescriptor, m_state->descriptor);
+        close(m_state->formerDescriptor);
+    } else {
+        close(m_state->descriptor);
+    }
+    close(m_state->write);
+    const std::lock_guard<std::mutex> lock(m_state->mutex);
+    m_state->closed = true;
+}
+
+}  // namespace platform
