@@ -8,10 +8,19 @@
 namespace platform {
 
 std::wstring executablePath() {
-    wchar_t buffer[MAX_PATH];
-    // A path that does not fit is cut to MAX_PATH - 1 characters and the full size is returned.
-    const DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH);
-    return std::wstring(buffer, std::min<DWORD>(length, MAX_PATH - 1));
+    // The manifest declares long paths, so the path may exceed MAX_PATH. A path that does not fit
+    // is cut to the buffer's size less one and that size is returned: the buffer grows until the
+    // path fits (a length below the buffer's size).
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const auto size = static_cast<DWORD>(buffer.size());
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (length < size) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 std::wstring operatingSystemBitness() {
