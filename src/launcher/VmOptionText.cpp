@@ -19,8 +19,10 @@ bool isPathListProperty(const std::wstring& name) {
 // after it kept as they are (a missing file, a "*" of a folder's jars); empty when no leading part
 // has one.
 std::optional<std::wstring> shortenedPath(const std::wstring& path, const VmTextEncoding& encoding) {
-    for (std::size_t end = path.size(); end != std::wstring::npos && end > 0; end = path.find_last_of(platform::kPathSeparators, end - 1)) {
+    std::size_t end = path.size();
+    while (end != std::wstring::npos && end > 0) {
         if (const std::optional<std::wstring> shortPart = encoding.shortPath(path.substr(0, end))) return *shortPart + path.substr(end);
+        end = path.find_last_of(platform::kPathSeparators, end - 1);
     }
     return std::nullopt;
 }
