@@ -115,18 +115,19 @@ TEST_F(ConfigurationFile, WithoutAMainClassIsReportedWithItsName) {
 }
 
 TEST_F(ConfigurationFile, SavedWithAByteOrderMarkOrInUtf16IsRead) {
+    const std::string text = "wexal.main.class=Main\r\nwexal.jvm.path=" + toUtf8(m_jvm) + "\r\n";
     const struct {
         const char* what;
-        std::string text;
+        std::string bytes;
     } cases[] = {
-        {"UTF-8 mark", "\xEF\xBB\xBFwexal.main.class=Main"},
-        {"UTF-16 little-endian", utf16WithMark("wexal.main.class=Main\r\n", true)},
-        {"UTF-16 big-endian", utf16WithMark("wexal.main.class=Main\n", false)},
+        {"UTF-8 mark", "\xEF\xBB\xBF" + text},
+        {"UTF-16 little-endian", utf16WithMark(text, true)},
+        {"UTF-16 big-endian", utf16WithMark(text, false)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        load(c.text);
-        EXPECT_EQ(m_properties.getMainClass(), L"Main");
+        m_dir.writeFile(L"tool.lap", c.bytes);
+        EXPECT_EQ(loadWrittenFile().getMainClass(), L"Main");
         m_properties = Properties();
     }
 }
