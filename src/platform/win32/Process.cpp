@@ -1,26 +1,13 @@
 // The running process on Windows.
 #include "platform/Process.h"
 
-#include <algorithm>
-
 #include "platform/win32/Win32.h"
 
 namespace platform {
 
 std::wstring executablePath() {
-    // The manifest declares long paths, so the path may exceed MAX_PATH. A path that does not fit
-    // is cut to the buffer's size less one and that size is returned: the buffer grows until the
-    // path fits (a length below the buffer's size).
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const auto size = static_cast<DWORD>(buffer.size());
-        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
-        if (length < size) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
+    // The manifest declares long paths, so the path may be longer than MAX_PATH.
+    return win32::readGrowingText([](wchar_t* buffer, DWORD size) { return GetModuleFileNameW(nullptr, buffer, size); });
 }
 
 std::wstring operatingSystemBitness() {
