@@ -97,14 +97,17 @@ class WinePrefix:
 
     def seed_registry(self, installations, view_bits=None):
         """Makes the launcher's registry view (or the view of `view_bits`) hold exactly
-        `installations` (see `registry_file`); the other view keeps its keys."""
-        with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, newline="") as file:
-            file.write(registry_file(installations))
-        try:
-            returncode, _, stderr = _run_to_end([WINE, "reg", "import", file.name, f"/reg:{view_bits or self.bits}"],
-                                                env=self.environment, timeout=300)
-        finally:
-            os.unlink(file.name)
+        `installations` (see `registry_file`); the other view keeps its keys. Wine's `reg import`
+        leaves a key that has subkeys when the file deletes it, so `reg delete` removes the Java
+        installers' keys first, in the same batch file."""
+        view = f"/reg:{view_bits or self.bits}"
+        with tempfile.TemporaryDirectory() as folder:
+            folder = pathlib.Path(folder)
+            (folder / "seed.reg").write_text(registry_file(installations), newline="")
+            deletions = [f'reg delete "{root}\\{key}" /f {view} >nul 2>&1' for root in ("HKLM", "HKCU") for key in _JAVA_KEYS]
+            (folder / "seed.bat").write_text("\r\n".join([*deletions, f"reg import seed.reg {view}", ""]), newline="")
+            returncode, _, stderr = _run_to_end([WINE, "cmd", "/c", "seed.bat"], cwd=folder, env=self.environment,
+                                                timeout=300)
         if returncode != 0:
             raise RuntimeError(f"wine reg import failed: {stderr}")
 
