@@ -38,8 +38,8 @@ VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options, const VmTextEnc
 
 void VmInitArgs::addOption(const std::wstring& option, const VmTextEncoding& encoding) {
     std::optional<SystemProperty> property = systemPropertyOf(option);
-    // The last option for a property wins, as with the VM's own options: set after the VM's
-    // creation, an earlier one would win instead.
+    // Java's rule is that the last option for a property wins; an earlier option kept as a late
+    // property would be set after the VM's creation and so win instead.
     if (property) dropLateProperty(property->name);
     std::vector<std::wstring> leftOut;
     if (std::optional<std::string> text = encodeOption(option, encoding, &leftOut)) {
