@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 targets=("$@")
-[[ ${#targets[@]} -eq 0 ]] && targets=(fuzz_config_file fuzz_variables fuzz_version_order fuzz_numbers fuzz_text_encoding fuzz_brand)
+[[ ${#targets[@]} -eq 0 ]] && targets=(fuzz_config_file fuzz_variables fuzz_version_order fuzz_numbers fuzz_text_encoding fuzz_installation_facts fuzz_brand)
 
 if ! command -v clang++ >/dev/null; then
   echo "The fuzz build needs clang and libFuzzer: run scripts/setup.sh --all first." >&2

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
-#include "platform/PathConventions.h"
 #include "platform/TextEncoding.h"
 #include "report/ErrorReport.h"
 #include "util/Text.h"
@@ -55,18 +55,36 @@ LaunchError lineTooLong(std::int32_t lineNumber, const std::wstring& fileName) {
                        fileName + L" is longer than " + toDecimal(kMaxPhysicalLineLength) + L" characters."};
 }
 
-// The bytes as the Windows text mode hands them over: CR LF becomes LF and a Ctrl-Z byte ends
-// them. Neither byte occurs inside a multi-byte UTF-8 sequence, so UTF-8 survives unchanged.
-std::string textModeBytes(const std::string& bytes) {
-    std::string text;
-    text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == kCtrlZ) break;
-        if (byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-        text += bytes[i];
+// The text as the Windows text mode hands it over: CR LF becomes LF and a Ctrl-Z ends it. Applied
+// to bytes, neither byte occurs inside a multi-byte UTF-8 sequence, so UTF-8 survives unchanged.
+template <typename Text>
+Text textMode(const Text& units) {
+    using Unit = typename Text::value_type;
+    Text text;
+    text.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const auto unit = static_cast<std::make_unsigned_t<Unit>>(units[i]);
+        if (unit == kCtrlZ) break;
+        if (unit == '\r' && i + 1 < units.size() && units[i + 1] == Unit{'\n'}) continue;
+        text += units[i];
     }
     return text;
+}
+
+bool startsWithBytes(const std::string& bytes, const char* prefix) {
+    return bytes.rfind(prefix, 0) == 0;
+}
+
+// The UTF-16 text after the two bytes of its byte-order mark; an odd last byte is dropped.
+std::wstring decodeUtf16(const std::string& bytes, bool bigEndian) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
+        const auto first = static_cast<unsigned char>(bytes[at]);
+        const auto second = static_cast<unsigned char>(bytes[at + 1]);
+        units += static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    }
+    return fromUtf16(textMode(units));
 }
 
 // Each byte as the code unit of the same value.
@@ -86,16 +104,19 @@ bool isValidUtf8(const std::string& bytes) {
 }  // namespace
 
 std::wstring decodeTextMode(const std::string& bytes) {
-    return widened(textModeBytes(bytes));
+    return widened(textMode(bytes));
 }
 
 std::wstring decodeUtf8TextMode(const std::string& bytes) {
-    const std::string text = textModeBytes(bytes);
+    const std::string text = textMode(bytes);
     return isValidUtf8(text) ? fromUtf8(text) : widened(text);
 }
 
 std::wstring decodeConfigurationText(const std::string& bytes) {
-    return platform::kTextFilesMayBeUtf8 ? decodeUtf8TextMode(bytes) : decodeTextMode(bytes);
+    if (startsWithBytes(bytes, "\xFF\xFE")) return decodeUtf16(bytes, false);
+    if (startsWithBytes(bytes, "\xFE\xFF")) return decodeUtf16(bytes, true);
+    const std::string utf8Mark = "\xEF\xBB\xBF";
+    return decodeUtf8TextMode(startsWithBytes(bytes, utf8Mark.c_str()) ? bytes.substr(utf8Mark.size()) : bytes);
 }
 
 bool isComment(const std::wstring& text) {

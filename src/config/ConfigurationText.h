@@ -21,8 +21,10 @@ std::wstring decodeTextMode(const std::string& bytes);
 // become LF and up to a Ctrl-Z) decodes as UTF-8. A UTF-8 byte-order mark becomes U+FEFF.
 std::wstring decodeUtf8TextMode(const std::string& bytes);
 
-// The configuration file's decoding on this system: decodeUtf8TextMode where text files may be
-// UTF-8 (Linux), decodeTextMode elsewhere.
+// The configuration file's decoding, the same on every system, for the ways editors save text: a
+// file that starts with a UTF-16 byte-order mark (little- or big-endian) is UTF-16; any other
+// file, after a UTF-8 byte-order mark if it has one, decodes as decodeUtf8TextMode does. In UTF-16
+// too CR LF becomes LF and a Ctrl-Z ends the text.
 std::wstring decodeConfigurationText(const std::string& bytes);
 
 // True when `text` is not empty and begins with "#".

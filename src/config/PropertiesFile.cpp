@@ -136,22 +136,8 @@ std::wstring configurationFileNameFor(const std::wstring& exePath) {
     return exePath + L".lap";
 }
 
-// The name of the Unicode encoding whose byte-order mark `bytes` start with; empty without one.
-// A file saved with a mark is the usual reason for a key that is plainly there to go unread.
-std::wstring byteOrderMarkOf(const std::string& bytes) {
-    const auto startsWithMark = [&bytes](const char* mark) { return bytes.rfind(mark, 0) == 0; };
-    if (startsWithMark("\xEF\xBB\xBF")) return L"UTF-8";
-    if (startsWithMark("\xFF\xFE") || startsWithMark("\xFE\xFF")) return L"UTF-16";
-    return L"";
-}
-
-LaunchError missingMainClass(const std::wstring& fileName, const std::string& bytes) {
-    std::wstring message = L"The configuration file " + fileName + L" sets no wexal.main.class.";
-    const std::wstring mark = byteOrderMarkOf(bytes);
-    if (!mark.empty()) {
-        message += L" The file starts with a " + mark + L" byte-order mark: it must be saved as plain 8-bit text, without a byte-order mark.";
-    }
-    return LaunchError{message};
+LaunchError missingMainClass(const std::wstring& fileName) {
+    return LaunchError{L"The configuration file " + fileName + L" sets no wexal.main.class."};
 }
 
 }  // namespace
@@ -165,15 +151,13 @@ std::wstring PropertiesFile::getConfigurationFileName() {
 
 void PropertiesFile::load() {
     const std::wstring fileName = getConfigurationFileName();
-    std::string bytes;
     std::vector<PropertyFileEntry> entries = reportFailures(L"Error loading properties from configuration file.", [&] {
-        std::optional<std::string> content = platform::readFileBytes(fileName);
-        if (!content) throw LaunchError{L"Could not open file " + fileName};
-        bytes = *std::move(content);
-        return readEntries(decodeConfigurationText(bytes), fileName);
+        const std::optional<std::string> bytes = platform::readFileBytes(fileName);
+        if (!bytes) throw LaunchError{L"Could not open file " + fileName};
+        return readEntries(decodeConfigurationText(*bytes), fileName);
     });
     applyEntries(entries);
-    if (!m_properties.hasMainClass()) throw missingMainClass(fileName, bytes);
+    if (!m_properties.hasMainClass()) throw missingMainClass(fileName);
 }
 
 void PropertiesFile::applyEntries(std::vector<PropertyFileEntry>& entries) {

@@ -20,13 +20,12 @@ public:
     // with "Error getting configuration file name.".
     std::wstring getConfigurationFileName();
 
-    // Derives the name, reads the whole file into entries, then applies them. Reports "Could not
-    // open file <name>" when the file cannot be read, an over-long line with its number, and any
-    // other failure of the reading with "Error loading properties from configuration file.".
-    // Nothing is applied unless the whole file was read. Throws LaunchError when the applied file
-    // sets no main class: "The configuration file <name> sets no wexal.main.class.", followed,
-    // when the file starts with a UTF-8 or UTF-16 byte-order mark, by the advice to save it as
-    // plain 8-bit text.
+    // Derives the name, reads the whole file into entries (decodeConfigurationText), then applies
+    // them. Reports "Could not open file <name>" when the file cannot be read, an over-long line
+    // with its number, and any other failure of the reading with "Error loading properties from
+    // configuration file.". Nothing is applied unless the whole file was read. Throws LaunchError
+    // when the applied file sets no main class: "The configuration file <name> sets no
+    // wexal.main.class.".
     void load();
 
     // Applies every entry once, in passes: launcher entries without variables, launcher entries

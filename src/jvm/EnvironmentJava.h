@@ -5,5 +5,6 @@
 
 #include "jvm/JVM.h"
 
-// Appends the Java home that JAVA_HOME names, when the variable is set and not empty.
+// Appends the Java home that JAVA_HOME names (without one pair of surrounding double quotes), when
+// the variable is set and names one.
 void addJavaHomeVariableJvm(std::vector<JVM>& jvms);

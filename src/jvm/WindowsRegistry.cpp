@@ -4,13 +4,26 @@
 #include <cstdint>
 #include <optional>
 
+#include "jvm/InstallationFacts.h"
 #include "report/ErrorReport.h"
 
 namespace {
 
 const wchar_t* const kRegistryFailure = L"Error getting JVM paths from registry.";
 
+std::optional<platform::JavaHomeListing> javaHomeListing(const std::wstring& javaHome) {
+    std::optional<std::wstring> version = installedJavaVersion(javaHome);
+    if (!version) return std::nullopt;
+    return platform::JavaHomeListing{std::move(*version), hasJavaCompiler(javaHome)};
+}
+
 }  // namespace
+
+WindowsRegistry::WindowsRegistry() : WindowsRegistry(platform::RegistryRoot::LocalMachine, platform::RegistryView::Own) {}
+
+WindowsRegistry::WindowsRegistry(platform::RegistryRoot root, platform::RegistryView view) : m_root(root), m_view(view) {
+    platform::setJavaHomeReader(javaHomeListing);
+}
 
 void WindowsRegistry::addSdkJvms(std::vector<JVM>& jvms, const std::wstring& keyPath) const {
     addLayoutJvms(jvms, RegistryLayout{keyPath.c_str(), L"", L"JavaHome", L"sdk"});

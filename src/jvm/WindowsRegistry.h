@@ -19,9 +19,10 @@ struct RegistryLayout {
 class WindowsRegistry {
 public:
     // A reader of HKEY_LOCAL_MACHINE in the program's own view.
-    WindowsRegistry() = default;
-    // A reader of `root` in `view`.
-    WindowsRegistry(platform::RegistryRoot root, platform::RegistryView view) : m_root(root), m_view(view) {}
+    WindowsRegistry();
+    // A reader of `root` in `view`. On Linux, whose registry view lists the Java homes of a folder,
+    // this hands the view the reader of their release files and compilers.
+    WindowsRegistry(platform::RegistryRoot root, platform::RegistryView view);
     virtual ~WindowsRegistry() = default;
 
     // Appends one candidate ("sdk" or "jre") for every subkey of `keyPath` whose "JavaHome" value

@@ -228,6 +228,10 @@ void JVMLauncher::createJavaVm(const VmLibrary& vmLibrary) {
     const jint result = [&] {
         VmInitArgs initArgs = buildInitArgs();
         lateProperties = initArgs.lateProperties();
+        const std::wstring& debugFile = m_properties.getDebugFile();
+        if (!debugFile.empty()) {
+            for (const std::wstring& note : initArgs.notes()) appendDebugLine(debugFile, note);
+        }
         return vmLibrary.createJavaVm(&javaVm, reinterpret_cast<void**>(&env), initArgs.get());
     }();
     if (result < 0) throw LaunchError{L"Cannot create Java VM."};

@@ -1,6 +1,8 @@
 // The Java VM's init arguments, and the properties set once the VM exists.
 #include "launcher/VmInitArgs.h"
 
+#include <algorithm>
+
 #include "platform/TextEncoding.h"
 #include "report/ErrorReport.h"
 
@@ -35,16 +37,30 @@ VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options, const VmTextEnc
 }
 
 void VmInitArgs::addOption(const std::wstring& option, const VmTextEncoding& encoding) {
-    if (std::optional<std::string> text = encodeOption(option, encoding)) {
+    std::optional<SystemProperty> property = systemPropertyOf(option);
+    // Java's rule is that the last option for a property wins; an earlier option kept as a late
+    // property would be set after the VM's creation and so win instead.
+    if (property) dropLateProperty(property->name);
+    std::vector<std::wstring> leftOut;
+    if (std::optional<std::string> text = encodeOption(option, encoding, &leftOut)) {
         m_texts.push_back(std::move(*text));
+        for (const std::wstring& entry : leftOut) {
+            m_notes.push_back(L"Left out of " + property->name + L" as the system's code page cannot hold it and it does not exist: " + entry);
+        }
         return;
     }
-    // The VM would read a property's value wrongly, but the program can still get it exactly.
-    if (std::optional<SystemProperty> property = systemPropertyOf(option)) {
+    // The VM would read the property's value wrongly, but the program can still get it exactly,
+    // unless the VM reads it while it starts.
+    if (property && !isReadWhileVmStarts(property->name)) {
         m_lateProperties.push_back(std::move(*property));
         return;
     }
     throw LaunchError{unencodableOptionMessage(option, encoding)};
+}
+
+void VmInitArgs::dropLateProperty(const std::wstring& name) {
+    const auto sameName = [&name](const SystemProperty& late) { return late.name == name; };
+    m_lateProperties.erase(std::remove_if(m_lateProperties.begin(), m_lateProperties.end(), sameName), m_lateProperties.end());
 }
 
 void setSystemProperties(JNIEnv* env, const std::vector<SystemProperty>& properties) {

@@ -14,8 +14,10 @@
 using VmExitHook = void(JNICALL*)(jint exitCode);
 
 // The VM's init arguments: JNI 1.2, unrecognised options refused, one narrow copy of each option in
-// the VM's code page (`encodeOption`), then the VM's "exit" option when there is an exit hook. A "-D" option that does not fit there is left out and kept
-// as a late property, to be set once the VM exists; any other such option throws a LaunchError
+// the VM's code page (`encodeOption`), then the VM's "exit" option when there is an exit hook. A
+// "-D" option that does not fit there is left out and kept as a late property, to be set once the
+// VM exists, unless the VM reads that property while it starts (`isReadWhileVmStarts`); a later
+// option for the same property drops it. Any other option that does not fit throws a LaunchError
 // that names it. Owns the copies; the VM may keep no pointer into them once JNI_CreateJavaVM has
 // returned.
 class VmInitArgs {
@@ -31,12 +33,17 @@ public:
     // The properties left out of the arguments, in the order of their options.
     const std::vector<SystemProperty>& lateProperties() const { return m_lateProperties; }
 
+    // Lines for the debug file: the path list entries left out of the options.
+    const std::vector<std::wstring>& notes() const { return m_notes; }
+
 private:
     void addOption(const std::wstring& option, const VmTextEncoding& encoding);
+    void dropLateProperty(const std::wstring& name);
 
     std::vector<std::string> m_texts;
     std::vector<JavaVMOption> m_options;
     std::vector<SystemProperty> m_lateProperties;
+    std::vector<std::wstring> m_notes;
     JavaVMInitArgs m_args{};
 };
 

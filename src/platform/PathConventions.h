@@ -20,10 +20,6 @@ extern const wchar_t kPathListSeparator;
 // ignores case).
 extern const bool kCaseInsensitivePaths;
 
-// Whether a text file (the configuration file) that is valid UTF-8 throughout is read as UTF-8:
-// on Linux, whose editors write UTF-8. Any other file, and every file on Windows, is 8-bit text.
-extern const bool kTextFilesMayBeUtf8;
-
 // The folder of a Java home that holds one folder per VM type ("bin" on Windows, "lib" in a Linux JDK).
 extern const wchar_t* const kVmTypesFolder;
 

@@ -3,7 +3,8 @@
 // the program's own bitness or the other one. Linux has no registry: there the keys "SOFTWARE\JavaSoft\Java Development Kit" and
 // "SOFTWARE\JavaSoft\Java Runtime Environment" present the Java installations of a folder
 // (/usr/lib/jvm), one subkey per installation named by its version, with the value "JavaHome", in
-// HKEY_LOCAL_MACHINE's own view; every other key is missing.
+// HKEY_LOCAL_MACHINE's own view; every other key is missing. What a Java home's own files say is
+// for the Java layer to read: it hands its reader down with `setJavaHomeReader`.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,21 @@ enum class RegistryRoot { LocalMachine, CurrentUser };
 // one (the 32-bit view to a 64-bit program, the 64-bit view to a 32-bit one). A 32-bit Windows
 // has one view only, which both name.
 enum class RegistryView { Own, Other };
+
+// What a Java home's own files tell the registry view on Linux: the version that names its subkey,
+// and whether it is a development kit (listed under "Java Development Kit", else under "Java
+// Runtime Environment").
+struct JavaHomeListing {
+    std::wstring version;
+    bool isDevelopmentKit = false;
+};
+
+// Reads a Java home's listing; empty when the home names no version.
+using JavaHomeReader = std::optional<JavaHomeListing> (*)(const std::wstring& javaHome);
+
+// Makes the registry view on Linux list each folder of its installations folder by `reader`; until
+// then it lists none. Windows's registry holds keys of its own and ignores the reader.
+void setJavaHomeReader(JavaHomeReader reader);
 
 class RegistryKey {
 public:

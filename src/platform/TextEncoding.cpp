@@ -110,6 +110,20 @@ std::wstring fromUtf8(const std::string& text) {
     return out;
 }
 
+std::wstring fromUtf16(const std::u16string& units) {
+    std::wstring out;
+    out.reserve(units.size());
+    for (std::size_t pos = 0; pos < units.size(); ++pos) {
+        const char32_t unit = units[pos];
+        if (isHighSurrogate(unit) && pos + 1 < units.size() && isLowSurrogate(units[pos + 1])) {
+            appendWide(out, 0x10000 + ((unit - 0xD800) << 10) + (units[++pos] - 0xDC00));
+            continue;
+        }
+        appendWide(out, isHighSurrogate(unit) || isLowSurrogate(unit) ? kReplacement : unit);
+    }
+    return out;
+}
+
 std::u16string toUtf16(const std::wstring& text) {
     // Wide text already is UTF-16 where wchar_t has 16 bits (Windows): its units go as they are,
     // so that an unpaired surrogate (legal in Windows file names) reaches Java unchanged.

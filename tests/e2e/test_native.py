@@ -324,6 +324,22 @@ class InstalledVmTest(LauncherTestCase):
         self.assertEqual([line for line in candidates if str(JAVA_HOME) in line],
                          [f"JVM candidate: {JAVA_HOME}: {release_version(JAVA_HOME)}, 64-bit, JDK: acceptable"])
 
+    def test_damaged_library_on_a_quoted_java_home_is_passed_over_for_the_installed_jdks(self):
+        """JAVA_HOME, quoted as scripts write it, names a Java whose VM library is a 64-byte stub
+        whose PE header offset points past its end: that one candidate is refused, and the newest
+        installed JDK starts the program."""
+        stub = self.temp / "stub-java"
+        (stub / "lib/server").mkdir(parents=True)
+        (stub / "release").write_text('JAVA_VERSION="99"\n')
+        (stub / "lib/server/libjvm.so").write_bytes(b"MZ" + bytes(58) + struct.pack("<I", 0x7F80))
+        self.app.configure(["wexal.main.class=app.Main", "wexal.debug.file=debug.txt",
+                            f"-Djava.class.path={self.classes}", "-Dprobe=properties", "wexal.main.argument=java.vm.version"])
+        run = self.app.run(cwd=self.start_dir, env={**os.environ, "JAVA_HOME": f'"{stub}"'})
+        self.assertEqual((run.returncode, run.stderr), (0, ""))
+        candidates = (self.app.folder / "debug.txt").read_text().splitlines()
+        self.assertIn(f"JVM candidate: {stub}: 99, JRE: VM library damaged or unreadable", candidates)
+        self.assertTrue(any(line.endswith(", JDK: chosen") for line in candidates), candidates)
+
 
 class ConsoleTrapTest(LauncherTestCase):
     def start_trapped(self, probe, ignored_signal=None):

@@ -283,7 +283,7 @@ class CodePageTest(WineTestCase):
     CONFIG = ["wexal.main.class=com.acme.Main", "wexal.classpath.jars.dir=${SELF_HOME}\\lib",
               "wexal.library.path.dir=${SELF_HOME}\\native", "wexal.splash=${SELF_HOME}\\splash.png",
               "-Dapp.home=${SELF_HOME}", "-Dapp.title=${env.APP_TITLE}"]
-    # The configuration file is read one byte per character, so the title comes from the environment.
+    # From the environment, as a value that no configuration file holds.
     TITLE = {"APP_TITLE": "中文 Straße"}
     LATE_TITLE = ["FindClass java/lang/System",
                   "GetStaticMethodID java/lang/System setProperty (Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;",
@@ -345,6 +345,45 @@ class CodePageTest(WineTestCase):
                                  "system's code page, which lacks the characters \"中文\". Please use a folder name "
                                  "without these characters.")
         self.assertEqual(log, ["loaded msvcr71.dll"])
+
+    def test_class_path_with_a_missing_entry_reaches_the_vm_at_its_creation_as_short_names(self):
+        home = self.install_in("中")
+        run, log = self.launch(["wexal.main.class=com.acme.Main", "wexal.debug.file=debug.txt", "-Dapp.home=${SELF_HOME}",
+                                "-Djava.class.path=${SELF_HOME}\\lib\\a.jar;${SELF_HOME}\\missing.jar;${SELF_HOME}\\缺\\b.jar",
+                                "-Djava.library.path=${SELF_HOME}\\native;C:\\缺"])
+        self.assertNoReport(run)
+        short_home, options = self.received("ascii")
+        self.assertIn("~", short_home)
+        self.assertEqual(options, ["option -Dapp.home=<home>",
+                                   "option -Djava.class.path=<home>\\lib\\a.jar;<home>\\missing.jar",
+                                   "option -Djava.library.path=<home>\\native"])
+        self.assertNotIn("CallStaticObjectMethodA java/lang/System setProperty", "\n".join(log))
+        notes = (self.app.folder / "debug.txt").read_bytes().decode("latin-1").splitlines()
+        left_out = "Left out of {} as the system's code page cannot hold it and it does not exist: {}"
+        self.assertIn(left_out.format("java.class.path", home.replace("中", "?") + "\\?\\b.jar"), notes)
+        self.assertIn(left_out.format("java.library.path", "C:\\?"), notes)
+
+    def test_text_values_keep_their_text_and_the_last_option_for_a_property_wins(self):
+        """A UTF-8 configuration file (with and without a byte-order mark, as Notepad saves it): a
+        value that is no path stays text beside a folder of its name, and of two options for one
+        property the later one counts, whether it fits the code page or not."""
+        self.install_in("app")
+        (self.start_dir / "中文").mkdir()
+        lines = ["wexal.main.class=com.acme.Main", "-Dapp.title=中文", "-Dapp.city=Zürich",
+                 "-Dapp.mode=中文", "-Dapp.mode=override", "-Dapp.kind=plain", "-Dapp.kind=中"]
+        for mark in (b"", b"\xef\xbb\xbf"):
+            with self.subTest(mark=mark):
+                self.app.configure(lines, line_end="\r\n")
+                self.app.config_path.write_bytes(mark + self.app.config_path.read_bytes())
+                self.log.unlink(missing_ok=True)
+                run = PREFIX.run(self.app.path, [], cwd=self.start_dir, environment={"WEXAL_FAKE_JVM_LOG": str(self.log)})
+                self.assertNoReport(run)
+                raw = self.log.read_bytes().decode("cp1252", errors="backslashreplace").splitlines()
+                self.assertEqual([line for line in raw if line.startswith("option -Dapp.")],
+                                 ["option -Dapp.city=Zürich", "option -Dapp.mode=override", "option -Dapp.kind=plain"])
+                late = [line for line in e2e.decode(self.log.read_bytes()).splitlines() if "setProperty app." in line]
+                self.assertEqual(late, ["CallStaticObjectMethodA java/lang/System setProperty app.title 中文",
+                                        "CallStaticObjectMethodA java/lang/System setProperty app.kind 中"])
 
     def test_folder_named_zhong_reaches_the_vm_in_code_page_936(self):
         environment = wine_support.locale_environment("zh_CN.UTF-8", PREFIX.path / "locales")
@@ -539,6 +578,23 @@ class OtherBitnessTest(WineTestCase):
                                  f"{windows_path(home)}: 21.0.1, {other_bits}-bit, JRE: a {other_bits}-bit VM for this "
                                  f"{BITS}-bit launcher\nUse the {other_bits}-bit launcher for this Java.")
         self.assertEqual(log, [])
+
+
+class DamagedVmTest(WineTestCase):
+    def test_a_damaged_vm_library_beside_a_good_one_refuses_only_its_own_java(self):
+        """A registered Java whose jvm.dll is a 64-byte stub with a PE header offset past its end."""
+        damaged = self.temp / "jre-damaged"
+        (damaged / "bin" / "server").mkdir(parents=True)
+        (damaged / "bin" / "server" / "jvm.dll").write_bytes(pe_header(0x8664)[:0x3C] + (0x7F80).to_bytes(4, "little"))
+        good = self.temp / "jre-good"
+        (good / "bin" / "client").mkdir(parents=True)
+        shutil.copy(FAKES["jvm.dll"], good / "bin" / "client" / "jvm.dll")
+        PREFIX.seed_registry([(JRE, "1.8.0_999", damaged), (JRE, "1.8.0_151", good)])
+        run, log = self.launch(["wexal.main.class=app.Main", "wexal.debug.file=debug.txt"])
+        self.assertNoReport(run)
+        self.assertEqual(self.chosen_jvm(), jvm_record(good, "jre", "client", "1.8.0_151", "001.008.000.151.B2.D2."))
+        notes = (self.app.folder / "debug.txt").read_text(encoding="latin-1").splitlines()
+        self.assertIn(f"JVM candidate: {windows_path(damaged)}: 1.8.0_999, JRE: VM library damaged or unreadable", notes)
 
 
 class ConsoleTestCase(WineTestCase):

@@ -55,6 +55,11 @@ def loaded_vm_libraries(trace):
 _JAVA_KEYS = [r"SOFTWARE\JavaSoft", r"SOFTWARE\Eclipse Adoptium", r"SOFTWARE\Azul Systems"]
 
 
+def _java_key_deletions(view_bits):
+    """The batch commands that remove the Java installers' keys (HKLM and HKCU) from one view."""
+    return [f'reg delete "{root}\\{key}" /f /reg:{view_bits} >nul 2>&1' for root in ("HKLM", "HKCU") for key in _JAVA_KEYS]
+
+
 def registry_file(installations):
     """A .reg file that replaces the Java installers' keys (HKLM and HKCU) by `installations`, a list
     of (key, version, Java home) with key "Java Runtime Environment" or "Java Development Kit", or
@@ -97,24 +102,24 @@ class WinePrefix:
 
     def seed_registry(self, installations, view_bits=None):
         """Makes the launcher's registry view (or the view of `view_bits`) hold exactly
-        `installations` (see `registry_file`); the other view keeps its keys."""
-        # Wine 8 imports the file's [-key] lines without deleting anything: the keys go first.
-        self.delete_java_keys(view_bits or self.bits)
-        with tempfile.NamedTemporaryFile("w", suffix=".reg", delete=False, newline="") as file:
-            file.write(registry_file(installations))
-        try:
-            returncode, _, stderr = _run_to_end([WINE, "reg", "import", file.name, f"/reg:{view_bits or self.bits}"],
-                                                env=self.environment, timeout=300)
-        finally:
-            os.unlink(file.name)
+        `installations` (see `registry_file`); the other view keeps its keys. Wine's `reg import`
+        leaves a key that has subkeys when the file deletes it, so `reg delete` removes the Java
+        installers' keys first, in the same batch file."""
+        view_bits = view_bits or self.bits
+        with tempfile.TemporaryDirectory() as folder:
+            folder = pathlib.Path(folder)
+            (folder / "seed.reg").write_text(registry_file(installations), newline="")
+            commands = [*_java_key_deletions(view_bits), f"reg import seed.reg /reg:{view_bits}", ""]
+            (folder / "seed.bat").write_text("\r\n".join(commands), newline="")
+            returncode, _, stderr = _run_to_end([WINE, "cmd", "/c", "seed.bat"], cwd=folder, env=self.environment,
+                                                timeout=300)
         if returncode != 0:
             raise RuntimeError(f"wine reg import failed: {stderr}")
 
     def delete_java_keys(self, view_bits):
         """Removes the Java installers' keys (HKLM and HKCU) from the view of `view_bits`, with one
         batch file of `reg delete` commands."""
-        commands = [f'@reg delete "{root}\\{key}" /f /reg:{view_bits} >nul 2>&1'
-                    for root in ("HKLM", "HKCU") for key in _JAVA_KEYS]
+        commands = ["@" + command for command in _java_key_deletions(view_bits)]
         with tempfile.TemporaryDirectory() as folder:
             batch = pathlib.Path(folder) / "delete.bat"
             batch.write_text("\r\n".join(commands) + "\r\n")

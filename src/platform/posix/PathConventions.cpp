@@ -8,7 +8,6 @@ const wchar_t* const kPathSeparators = L"/";
 const bool kPathsHaveDrives = false;
 const wchar_t kPathListSeparator = L':';
 const bool kCaseInsensitivePaths = false;
-const bool kTextFilesMayBeUtf8 = true;
 const wchar_t* const kVmTypesFolder = L"lib";
 const wchar_t* const kSdkRuntimeFolder = L"";
 const wchar_t* const kVmLibraryName = L"libjvm.so";

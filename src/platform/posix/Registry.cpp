@@ -1,7 +1,7 @@
 // The registry's JavaSoft keys on Linux, which has no registry: a read-only view of the Java
-// installations in one folder. Each directory in it (not a symbolic link) whose `release` file
-// names a JAVA_VERSION is one installation: a development kit when it has bin/javac, otherwise a
-// runtime, listed by its version with the value "JavaHome" = its path.
+// installations in one folder. Each directory in it (not a symbolic link) to which the Java
+// layer's reader gives a version is one installation, a development kit or a runtime as the reader
+// says, listed by its version with the value "JavaHome" = its path.
 #include "platform/Registry.h"
 
 #include <dirent.h>
@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/Files.h"
 #include "platform/TextEncoding.h"
 #include "platform/posix/JavaInstallations.h"
 
@@ -42,9 +41,9 @@ bool isDirectoryNotLink(const std::string& path) {
     return lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool exists(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0;
+JavaHomeReader& javaHomeReader() {
+    static JavaHomeReader reader = nullptr;
+    return reader;
 }
 
 // Registry names ignore the case of ASCII letters.
@@ -57,25 +56,6 @@ std::wstring lowerCaseKeyName(std::wstring name) {
 
 bool sameKeyName(const std::wstring& a, const std::wstring& b) {
     return lowerCaseKeyName(a) == lowerCaseKeyName(b);
-}
-
-// The text of the first line JAVA_VERSION="..." of a release file; empty when there is none.
-std::wstring releaseVersion(const std::string& releaseFile) {
-    const std::optional<std::string> content = readFileBytes(fromUtf8(releaseFile));
-    if (!content) return {};
-    const std::string prefix = "JAVA_VERSION=\"";
-    std::size_t start = 0;
-    while (start < content->size()) {
-        std::size_t end = content->find('\n', start);
-        if (end == std::string::npos) end = content->size();
-        std::string line = content->substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() > prefix.size() && line.compare(0, prefix.size(), prefix) == 0 && line.back() == '"') {
-            return fromUtf8(line.substr(prefix.size(), line.size() - prefix.size() - 1));
-        }
-    }
-    return {};
 }
 
 // Whether a registry could hold `name` as the name of a key.
@@ -97,12 +77,14 @@ std::vector<Installation> readInstallations() {
     std::string folder = toUtf8(installationsFolder());
     if (folder.empty() || folder.back() != '/') folder += '/';
     std::vector<Installation> installations;
+    const JavaHomeReader reader = javaHomeReader();
+    if (!reader) return installations;
     for (const std::string& name : folderEntries(folder)) {
         const std::string home = folder + name;
         if (name == "." || name == ".." || !isDirectoryNotLink(home)) continue;
-        std::wstring version = releaseVersion(home + "/release");
-        if (!isKeyName(version)) continue;
-        installations.push_back({std::move(version), fromUtf8(home), exists(home + "/bin/javac")});
+        std::optional<JavaHomeListing> listing = reader(fromUtf8(home));
+        if (!listing || !isKeyName(listing->version)) continue;
+        installations.push_back({std::move(listing->version), fromUtf8(home), listing->isDevelopmentKit});
     }
     return installations;
 }
@@ -149,6 +131,12 @@ std::optional<std::wstring> javaHomeOf(bool sdk, const std::wstring& version) {
 }
 
 }  // namespace
+
+void setJavaHomeReader(JavaHomeReader reader) {
+    if (javaHomeReader() == reader) return;
+    javaHomeReader() = reader;
+    installationsRead().reset();
+}
 
 std::wstring setJavaInstallationsFolder(const std::wstring& folder) {
     std::wstring previous = installationsFolder();

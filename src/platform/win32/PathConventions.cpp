@@ -8,7 +8,6 @@ const wchar_t* const kPathSeparators = L"\\/";
 const bool kPathsHaveDrives = true;
 const wchar_t kPathListSeparator = L';';
 const bool kCaseInsensitivePaths = true;
-const bool kTextFilesMayBeUtf8 = false;
 const wchar_t* const kVmTypesFolder = L"bin";
 const wchar_t* const kSdkRuntimeFolder = L"jre";
 const wchar_t* const kVmLibraryName = L"jvm.dll";

@@ -1,23 +1,13 @@
 // The running process on Windows.
 #include "platform/Process.h"
 
-#include <algorithm>
-
 #include "platform/win32/Win32.h"
 
 namespace platform {
 
 std::wstring executablePath() {
-    // A path that does not fit is cut to the buffer's size; a long path (beyond MAX_PATH, which the
-    // manifest allows) is then asked for again with room for the longest one.
-    std::wstring path(MAX_PATH, L'\0');
-    DWORD length = GetModuleFileNameW(nullptr, path.data(), MAX_PATH);
-    if (length >= MAX_PATH) {
-        path.resize(32768);
-        length = GetModuleFileNameW(nullptr, path.data(), 32768);
-    }
-    path.resize(std::min<DWORD>(length, static_cast<DWORD>(path.size())));
-    return path;
+    // The manifest declares long paths, so the path may be longer than MAX_PATH.
+    return win32::readGrowingText([](wchar_t* buffer, DWORD size) { return GetModuleFileNameW(nullptr, buffer, size); });
 }
 
 std::wstring operatingSystemBitness() {

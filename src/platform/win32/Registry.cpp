@@ -15,6 +15,8 @@ constexpr DWORD kBufferChars = 260;
 
 }  // namespace
 
+void setJavaHomeReader(JavaHomeReader) {}
+
 struct RegistryKey::Handle {
     win32::KeyHandle key;
 };

@@ -9,6 +9,7 @@
 #endif
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 namespace platform::win32 {
@@ -70,6 +71,23 @@ using KeyHandle = UniqueHandle<KeyHandleTraits>;
 template <class Function>
 Function procedureAddress(HMODULE module, const char* name) {
     return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// The text that `read(buffer, size)` writes, with a buffer grown until the text fits, for calls
+// such as GetModuleFileNameW that cut a text too long for the buffer and then return the buffer's
+// size. `read` returns the text's length (without its NUL), 0 on failure, which gives "".
+template <class Read>
+std::wstring readGrowingText(Read read) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const auto size = static_cast<DWORD>(buffer.size());
+        const DWORD length = read(buffer.data(), size);
+        if (length < size) {
+            buffer.resize(length);
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
 }
 
 }  // namespace platform::win32

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "config/ConfigurationText.h"
-#include "platform/PathConventions.h"
 #include "platform/TextEncoding.h"
 #include "report/ErrorReport.h"
 
@@ -70,9 +69,20 @@ TEST(DecodeUtf8TextMode, ReadsValidUtf8AsUtf8AndAnythingElseAsEightBitText) {
     for (const auto& c : cases) EXPECT_EQ(toUtf8(decodeUtf8TextMode(c.bytes)), toUtf8(c.text)) << c.bytes;
 }
 
-TEST(DecodeConfigurationText, ReadsUtf8OnlyWhereTextFilesMayBeUtf8) {
-    const std::wstring expected = platform::kTextFilesMayBeUtf8 ? L"Zo\u00eb" : L"Zo\u00c3\u00ab";
-    EXPECT_EQ(toUtf8(decodeConfigurationText("Zo\xC3\xAB")), toUtf8(expected));
+TEST(DecodeConfigurationText, ReadsTheEncodingsEditorsSaveOnEverySystem) {
+    const struct {
+        std::string bytes;
+        std::wstring text;
+    } cases[] = {
+        {"Zo\xC3\xAB", L"Zo\u00eb"},
+        {"Z\xFCrich", L"Z\u00fcrich"},
+        {"\xEF\xBB\xBFk=Z\xC3\xBCrich\r\n", L"k=Z\u00fcrich\n"},
+        {"\xEF\xBB\xBFk=Z\xFCrich", L"k=Z\u00fcrich"},
+        {"\xFF\xFEk\0=\0\x2D\x4E\r\0\n\0\x3D\xD8\x00\xDE\x1A\0x\0"s, L"k=\u4e2d\n\U0001F600"},
+        {"\xFE\xFF\0k\0=\x4E\x2D\0\r\0\n\0"s, L"k=\u4e2d\n"},
+        {"\xFF\xFE\x00\xD8k\0z"s, L"\uFFFDk"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(toUtf8(decodeConfigurationText(c.bytes)), toUtf8(c.text)) << c.bytes;
 }
 
 TEST(ReadEntries, JoinsPhysicalLinesIntoNumberedLogicalLines) {

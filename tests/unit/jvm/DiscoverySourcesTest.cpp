@@ -50,7 +50,8 @@ TEST(DiscoverySources, FindEachInstalledJavaOnceInSourceOrder) {
     const std::wstring jdk17 = installations.add({L"jdk17", L"17.0.2", true, {L"server"}});
     const TempDir& home = installations.home();
     const std::wstring jdk21 = addHome(home, L"elsewhere/jdk21", "21", true, {L"lib/server/libjvm.so"});
-    setenv("JAVA_HOME", toUtf8(jdk21).c_str(), 1);
+    // Quoted, as scripts often write it.
+    setenv("JAVA_HOME", ("\"" + toUtf8(jdk21) + "\"").c_str(), 1);
     const std::wstring sdkman = L".sdkman/candidates/java/";
     const std::wstring tem8 = addHome(home, sdkman + L"8.0.402-tem", "1.8.0_402", true, {L"jre/lib/amd64/server/libjvm.so"});
     std::filesystem::create_directory_symlink(toUtf8(tem8), toUtf8(home / sdkman + L"current"));
@@ -111,6 +112,9 @@ TEST(DiscoverySources, ListEveryCandidateInRankOrderForTheDebugFile) {
     const std::wstring unreadable = addHome(home, L".jdks/b-unreadable", "", false, {L"lib/server/libjvm.so"});
     std::filesystem::remove(toUtf8(unreadable + L"/release"));
     home.makeDir(L".jdks/b-unreadable/release");
+    // A VM library cut short after its DOS header, whose PE header offset points past its end.
+    const std::wstring damaged = addHome(home, L".jdks/c-damaged", "1.8.0_402", false, {});
+    home.writeFile(L".jdks/c-damaged/lib/server/libjvm.so", "MZ" + std::string(58, '\0') + "\x80\x7f" + std::string(2, '\0'));
     VmChoiceSettings settings;
     settings.minJavaVersion = L"9";
 
@@ -121,6 +125,7 @@ TEST(DiscoverySources, ListEveryCandidateInRankOrderForTheDebugFile) {
                                          L"JVM candidate: " + jre + L": 11.0.2, JRE: chosen",
                                          L"JVM candidate: " + jre + L": 11.0.2, JRE: acceptable",
                                          L"JVM candidate: " + old + L": 9-ea, JRE: below the minimum version 9",
+                                         L"JVM candidate: " + damaged + L": 1.8.0_402, JRE: VM library damaged or unreadable",
                                          L"JVM candidate: " + unversioned + L": unknown version, JRE: release file unreadable",
                                          L"JVM candidate: " + unreadable + L": unknown version, JRE: release file unreadable",
                                          L"JVM candidate: " + none + L": 21, JRE: VM library missing",
@@ -128,9 +133,10 @@ TEST(DiscoverySources, ListEveryCandidateInRankOrderForTheDebugFile) {
     // Refused whatever the bounds, where the others are acceptable.
     settings.minJavaVersion.clear();
     const std::vector<std::wstring> unbounded = JVMSelector(settings).choose().candidateLines;
-    ASSERT_EQ(unbounded.size(), 6u);
+    ASSERT_EQ(unbounded.size(), 7u);
     EXPECT_EQ(unbounded[2], L"JVM candidate: " + old + L": 9-ea, JRE: acceptable");
-    EXPECT_EQ(unbounded[4], L"JVM candidate: " + unreadable + L": unknown version, JRE: release file unreadable");
+    EXPECT_EQ(unbounded[3], L"JVM candidate: " + damaged + L": 1.8.0_402, JRE: VM library damaged or unreadable");
+    EXPECT_EQ(unbounded[5], L"JVM candidate: " + unreadable + L": unknown version, JRE: release file unreadable");
 }
 
 }  // namespace

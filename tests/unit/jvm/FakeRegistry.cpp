@@ -46,6 +46,9 @@ void clearRegistry() {
 
 namespace platform {
 
+// Like Windows's registry, this one holds keys of its own.
+void setJavaHomeReader(JavaHomeReader) {}
+
 struct RegistryKey::Handle {
     RegistryRoot root;
     RegistryView view;

@@ -5,6 +5,7 @@
 
 #include "jvm/InstallationFacts.h"
 #include "platform/TextEncoding.h"
+#include "support/TempDir.h"
 
 namespace {
 
@@ -23,6 +24,13 @@ std::string peHeader(unsigned machine, unsigned magic) {
     return bytes;
 }
 
+// A 64-byte DOS stub whose PE header offset points past the bytes read, as a cut download has.
+std::string peStub() {
+    std::string bytes = peHeader(0x8664, 0x20B).substr(0, 64);
+    bytes[0x3D] = '\x7f';
+    return bytes;
+}
+
 // The first 20 bytes of an ELF file of class `elfClass` (1: 32-bit, 2: 64-bit) naming `machine`.
 std::string elfHeader(char elfClass, unsigned machine, bool bigEndian = false) {
     std::string bytes = std::string("\x7f" "ELF", 4) + elfClass + (bigEndian ? '\2' : '\1') + std::string(14, '\0');
@@ -37,6 +45,7 @@ TEST(InstallationFacts, ReadTheMachineOfPeAndElfLibraries) {
         std::string head;
         Cpu cpu;
         unsigned bits;
+        bool damaged = false;
     } cases[] = {
         {"PE x86", peHeader(0x014C, 0x10B), Cpu::X86, 32},
         {"PE x64", peHeader(0x8664, 0x20B), Cpu::X64, 64},
@@ -46,15 +55,20 @@ TEST(InstallationFacts, ReadTheMachineOfPeAndElfLibraries) {
         {"ELF x86-64", elfHeader(2, 62), Cpu::X64, 64},
         {"ELF AArch64", elfHeader(2, 183), Cpu::Arm64, 64},
         {"ELF big-endian 64-bit", elfHeader(2, 22, true), Cpu::Other, 64},
-        {"PE without its signature", peHeader(0x8664, 0x20B).replace(0x80, 2, "XX"), Cpu::Unknown, 0},
-        {"PE cut short", peHeader(0x8664, 0x20B).substr(0, 0x84), Cpu::Unknown, 0},
-        {"ELF cut short", elfHeader(2, 62).substr(0, 18), Cpu::Unknown, 0},
+        {"PE without its signature", peHeader(0x8664, 0x20B).replace(0x80, 2, "XX"), Cpu::Unknown, 0, true},
+        {"PE cut short", peHeader(0x8664, 0x20B).substr(0, 0x84), Cpu::Unknown, 0, true},
+        {"PE offset past the bytes", peStub(), Cpu::Unknown, 0, true},
+        {"PE offset past 32 bits", peStub().replace(0x3C, 4, "\xfe\xff\xff\xff"), Cpu::Unknown, 0, true},
+        {"MZ alone", "MZ", Cpu::Unknown, 0, true},
+        {"ELF cut short", elfHeader(2, 62).substr(0, 18), Cpu::Unknown, 0, true},
         {"empty file", "", Cpu::Unknown, 0},
+        {"text file", "not a library", Cpu::Unknown, 0},
     };
     for (const auto& c : cases) {
         const VmMachine machine = machineOfLibraryHeader(c.head);
         EXPECT_EQ(machine.cpu, c.cpu) << c.name;
         EXPECT_EQ(machine.bits, c.bits) << c.name;
+        EXPECT_EQ(machine.damaged, c.damaged) << c.name;
     }
 }
 
@@ -67,6 +81,7 @@ TEST(InstallationFacts, RefuseOnlyALibraryOfAnotherKnownMachine) {
     EXPECT_EQ(toUtf8(machineRefusal(arm64, x64).value_or(L"")), "a VM for another processor than this launcher's");
     EXPECT_FALSE(machineRefusal(x64, x64));
     EXPECT_FALSE(machineRefusal(VmMachine{}, x86));
+    EXPECT_EQ(toUtf8(machineRefusal(VmMachine{Cpu::Unknown, 0, true}, x64).value_or(L"")), "VM library damaged or unreadable");
     EXPECT_EQ(launcherMachine().bits, sizeof(void*) * 8);
 }
 
@@ -79,7 +94,13 @@ TEST(InstallationFacts, ReadJavaVersionOfEveryReleaseFileShape) {
         {"IMPLEMENTOR=\"Eclipse Adoptium\"\r\nJAVA_RUNTIME_VERSION=\"17.0.9+9\"\r\nJAVA_VERSION=\"17.0.9\"\r\n", L"17.0.9"},
         {"JAVA_VERSION=\"21\"", L"21"},
         {"JAVA_VERSION_DATE=\"2023-10-17\"\nJAVA_VERSION=\"21.0.1\"\n", L"21.0.1"},
+        {"\xEF\xBB\xBFJAVA_VERSION=\"21\"\n", L"21"},
+        {"JAVA_VERSION = \"21.0.2\"\n", L"21.0.2"},
+        {"  JAVA_VERSION=\"17.0.1\"  \t\n", L"17.0.1"},
+        {"OS_NAME=\"Windows\"\r\r\nJAVA_VERSION=\"11.0.22\"\r\r\n", L"11.0.22"},
+        {"JAVA_VERSION_DATE = \"2024\"\n\tJAVA_VERSION\t=\t\"22\"\r\n", L"22"},
         {"JAVA_VERSION=17\n", nullptr},
+        {"JAVA_VERSION=\"17\n", nullptr},
         {"JAVA_VERSION=\"\"\n", nullptr},
         {"MODULES=\"java.base\"\n", nullptr},
         {"", nullptr},
@@ -88,6 +109,21 @@ TEST(InstallationFacts, ReadJavaVersionOfEveryReleaseFileShape) {
         const std::optional<std::wstring> version = releaseJavaVersion(c.text);
         EXPECT_EQ(toUtf8(version.value_or(L"(none)")), toUtf8(c.version ? c.version : L"(none)")) << c.text;
     }
+}
+
+TEST(InstallationFacts, ReadTheReleaseFileOfAJava8KitForItsJreFolder) {
+    const TempDir dir;
+    dir.writeFile(L"jdk8/release", "JAVA_VERSION=\"1.8.0_402\"\n");
+    dir.writeFile(L"jdk8/jre/lib/rt.jar", "");
+    dir.writeFile(L"other/jre/lib/rt.jar", "");
+    dir.writeFile(L"jdk8/lib/tools.jar", "");
+    EXPECT_EQ(toUtf8(installedJavaVersion(dir / L"jdk8/jre").value_or(L"(none)")), "1.8.0_402");
+    EXPECT_EQ(toUtf8(installedJavaVersion(dir / L"jdk8/jre/").value_or(L"(none)")), "1.8.0_402");
+    EXPECT_TRUE(hasReleaseFile(dir / L"jdk8/jre"));
+    // Only a folder named "jre" borrows its parent's.
+    EXPECT_FALSE(installedJavaVersion(dir / L"jdk8/lib"));
+    EXPECT_FALSE(installedJavaVersion(dir / L"other/jre"));
+    EXPECT_FALSE(hasReleaseFile(dir / L"other/jre"));
 }
 
 }  // namespace

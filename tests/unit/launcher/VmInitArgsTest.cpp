@@ -18,6 +18,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const std::wstring kListSeparator(1, platform::kPathListSeparator);
+const std::wstring kSeparator(1, platform::kPathSeparator);
 
 // The characters these tests use beyond ASCII, as code pages 1252 and 936 hold them (null: not at all).
 std::optional<std::string> inCodePage(wchar_t c, unsigned codePage) {
@@ -73,8 +74,10 @@ Lines latePropertiesOf(const VmInitArgs& initArgs) {
 
 TEST(VmInitArgs, PassesOptionsInTheCodePageWithShortNamesOrLatePropertiesWhereTheyDoNotFit) {
     const std::wstring zhong = L"apps\\\u4e2d";
+    const std::wstring absolute = platform::kPathSeparator + zhong;
     const std::wstring list = zhong + L"\\a.jar" + kListSeparator + kListSeparator + L"b.jar";
-    const std::map<std::wstring, std::wstring> shortNames = {{zhong, L"apps\\4E2D~1"}, {zhong + L"\\a.jar", L"apps\\4E2D~1\\a.jar"}};
+    const std::map<std::wstring, std::wstring> shortNames = {
+        {zhong, L"apps\\4E2D~1"}, {zhong + L"\\a.jar", L"apps\\4E2D~1\\a.jar"}, {absolute, L"\\APPS\\4E2D~1"}, {L"\u4e2d\u6587", L"4E2D~1"}};
     const struct {
         const char* name;
         VmTextEncoding encoding;
@@ -85,9 +88,10 @@ TEST(VmInitArgs, PassesOptionsInTheCodePageWithShortNamesOrLatePropertiesWhereTh
         {"fits 1252", encodingOf(1252), L"-Dhome=apps\\Jos\u00e9", {"-Dhome=apps\\Jos\xE9"}, {}},
         {"fits 936", encodingOf(936), L"-Dhome=apps\\Jos\u00e9\\\u4e2d", {"-Dhome=apps\\Jos\xA8\xA6\\\xD6\xD0"}, {}},
         {"fits, short name unused", encodingOf(936, shortNames), L"-Dhome=" + zhong, {"-Dhome=apps\\\xD6\xD0"}, {}},
-        {"short value", encodingOf(1252, shortNames), L"-Dhome=" + zhong, {"-Dhome=apps\\4E2D~1"}, {}},
-        {"no short value", encodingOf(1252), L"-Dhome=" + zhong, {}, {"home=apps\\\xE4\xB8\xAD"}},
-        {"text value", encodingOf(1252, shortNames), L"-Dtitle=\u4e2d\u6587", {}, {"title=\xE4\xB8\xAD\xE6\x96\x87"}},
+        {"short value", encodingOf(1252, shortNames), L"-Dhome=" + absolute, {"-Dhome=\\APPS\\4E2D~1"}, {}},
+        {"no short value", encodingOf(1252), L"-Dhome=" + absolute, {}, {"home=" + toUtf8(absolute)}},
+        {"relative value", encodingOf(1252, shortNames), L"-Dhome=" + zhong, {}, {"home=apps\\\xE4\xB8\xAD"}},
+        {"text value beside a folder of its name", encodingOf(1252, shortNames), L"-Dtitle=\u4e2d\u6587", {}, {"title=\xE4\xB8\xAD\xE6\x96\x87"}},
         {"936 lacks sharp s", encodingOf(936), L"-Dstreet=Stra\u00dfe", {}, {"street=Stra\xC3\x9F" "e"}},
         {"name", encodingOf(1252, shortNames), L"-D\u4e2d=apps\\\u4e2d", {}, {"\xE4\xB8\xAD=apps\\\xE4\xB8\xAD"}},
         {"name alone", encodingOf(1252), L"-D\u4e2d", {}, {"\xE4\xB8\xAD="}},
@@ -96,8 +100,11 @@ TEST(VmInitArgs, PassesOptionsInTheCodePageWithShortNamesOrLatePropertiesWhereTh
         {"library path entries", encodingOf(1252, shortNames), L"-Djava.library.path=" + zhong + kListSeparator,
          {"-Djava.library.path=apps\\4E2D~1" + toUtf8(kListSeparator)}, {}},
         {"other list", encodingOf(1252, shortNames), L"-Dplugins=" + list, {}, {"plugins=" + toUtf8(list)}},
-        {"class path entry without short name", encodingOf(1252, shortNames), L"-Djava.class.path=" + zhong + L"\\b.jar",
-         {}, {"java.class.path=apps\\\xE4\xB8\xAD\\b.jar"}},
+        {"class path entry below a short name", encodingOf(1252, shortNames), L"-Djava.class.path=" + zhong + kSeparator + L"lib" + kSeparator + L"*",
+         {"-Djava.class.path=apps\\4E2D~1" + toUtf8(kSeparator) + "lib" + toUtf8(kSeparator) + "*"}, {}},
+        {"missing class path entries left out", encodingOf(1252, shortNames),
+         L"-Djava.class.path=\u6587.jar" + kListSeparator + zhong + L"\\a.jar" + kListSeparator + L"x\\\u6587",
+         {"-Djava.class.path=apps\\4E2D~1\\a.jar"}, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -110,17 +117,64 @@ TEST(VmInitArgs, PassesOptionsInTheCodePageWithShortNamesOrLatePropertiesWhereTh
     }
 }
 
+TEST(VmInitArgs, NotesTheClassPathEntriesLeftOut) {
+    const std::wstring option = L"-Djava.class.path=\u6587.jar" + kListSeparator + L"a.jar" + kListSeparator + L"x\\\u6587";
+    VmInitArgs initArgs({option}, encodingOf(1252));
+    EXPECT_EQ(optionsOf(initArgs), Lines{"-Djava.class.path=a.jar"});
+    const std::wstring note = L"Left out of java.class.path as the system's code page cannot hold it and it does not exist: ";
+    EXPECT_EQ(initArgs.notes(), (std::vector<std::wstring>{note + L"\u6587.jar", note + L"x\\\u6587"}));
+}
+
+TEST(VmInitArgs, LetsTheLastOptionForAPropertyWin) {
+    const struct {
+        std::vector<std::wstring> options;
+        Lines passed;
+        Lines lateProperties;
+    } cases[] = {
+        {{L"-Dapp.mode=\u4e2d\u6587", L"-Dapp.mode=override"}, {"-Dapp.mode=override"}, {}},
+        {{L"-Dapp.mode=override", L"-Dapp.mode=\u4e2d\u6587"}, {"-Dapp.mode=override"}, {"app.mode=\xE4\xB8\xAD\xE6\x96\x87"}},
+        {{L"-Dapp.mode=\u4e2d", L"-Dother=\u6587", L"-Dapp.mode=\u6587"}, {}, {"other=\xE6\x96\x87", "app.mode=\xE6\x96\x87"}},
+        {{L"-Dapp.mode=\u4e2d", L"-DAPP.MODE=x"}, {"-DAPP.MODE=x"}, {"app.mode=\xE4\xB8\xAD"}},
+    };
+    for (const auto& c : cases) {
+        VmInitArgs initArgs(c.options, encodingOf(1252));
+        EXPECT_EQ(optionsOf(initArgs), c.passed);
+        EXPECT_EQ(latePropertiesOf(initArgs), c.lateProperties);
+    }
+}
+
+// The message that refusing `option` shows, which lacks `characters` in code page 1252.
+std::string refusalOf(const std::wstring& option, const std::wstring& characters) {
+    return toUtf8(L"Windows cannot pass the option " + option + L" to the Java VM in the system's code page, which lacks the characters \"" +
+                  characters + L"\". Please use a folder name without these characters.");
+}
+
 TEST(VmInitArgs, RefusesAnyOtherOptionThatDoesNotFitNamingItAndItsCharacters) {
     const std::wstring agent = L"-javaagent:apps\\\u4e2d\u6587\\\u4e2d\\agent.jar";
-    const std::map<std::wstring, std::wstring> shortNames = {{L"apps\\\u4e2d\u6587\\\u4e2d\\agent.jar", L"apps\\4E2D~1\\4E2D~1\\agent.jar"}};
-    try {
-        VmInitArgs initArgs({L"-Xss4m", agent}, encodingOf(1252, shortNames));
-        ADD_FAILURE() << "no failure";
-    } catch (const LaunchError& error) {
-        EXPECT_EQ(toUtf8(error.message),
-                  toUtf8(L"Windows cannot pass the option " + agent +
-                         L" to the Java VM in the system's code page, which lacks the characters \"\u4e2d\u6587\". Please use a "
-                         L"folder name without these characters."));
+    // A volume without short names gives an existing path its long name.
+    const std::map<std::wstring, std::wstring> shortNames = {{L"apps\\\u4e2d\u6587\\\u4e2d\\agent.jar", L"apps\\4E2D~1\\4E2D~1\\agent.jar"},
+                                                             {L"data\\\u4e2d", L"data\\\u4e2d"}};
+    const struct {
+        std::wstring option;
+        std::wstring characters;
+    } cases[] = {
+        {agent, L"\u4e2d\u6587"},
+        // Properties that the VM reads while it starts are never set late.
+        {L"-Djava.class.path=a.jar" + kListSeparator + L"data\\\u4e2d", L"\u4e2d"},
+        {L"-Djava.library.path=data\\\u4e2d", L"\u4e2d"},
+        {L"-Duser.dir=\u6587", L"\u6587"},
+        {L"-Djava.system.class.loader=\u4e2d.Loader", L"\u4e2d"},
+        {L"-Djava.security.policy=\u4e2d.policy", L"\u4e2d"},
+        {L"-Dfile.encoding=\u4e2d", L"\u4e2d"},
+        {L"-Djdk.module.path=\u6587", L"\u6587"},
+    };
+    for (const auto& c : cases) {
+        try {
+            VmInitArgs initArgs({L"-Xss4m", c.option}, encodingOf(1252, shortNames));
+            ADD_FAILURE() << "no failure: " << toUtf8(c.option);
+        } catch (const LaunchError& error) {
+            EXPECT_EQ(toUtf8(error.message), refusalOf(c.option, c.characters));
+        }
     }
 }
 

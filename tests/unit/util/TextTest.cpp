@@ -114,9 +114,17 @@ TEST(Utf16, KeepsUnpairedSurrogatesOfUtf16WideTextAndReplacesSurrogateValuesOfUt
     EXPECT_EQ(toUtf16(text), units);
 }
 
+TEST(Utf16, DecodesPairsIntoCharactersAndUnpairedSurrogatesIntoReplacements) {
+    EXPECT_EQ(fromUtf16(u"a\u00e9\u4e2d\U0001F600"), L"a\u00e9\u4e2d\U0001F600");
+    const std::u16string unpaired = {u'a', 0xDC00, 0xD800, u'b', 0xD800};
+    EXPECT_EQ(fromUtf16(unpaired), L"a\uFFFD\uFFFDb\uFFFD");
+}
+
 TEST(ModifiedUtf8, EncodesNulAsTwoBytesAndSupplementaryCharactersAsSurrogates) {
     const std::wstring text = std::wstring(L"a\0\u00e9\u4e2d", 4) + L"\U0001D400";
     EXPECT_EQ(toModifiedUtf8(text), std::string("a\xC0\x80\xC3\xA9\xE4\xB8\xAD\xED\xA0\xB5\xED\xB0\x80"));
+    // A lone surrogate is a unit of Windows's UTF-16 wide text, but no character of Linux's UTF-32.
+    EXPECT_EQ(toModifiedUtf8(std::wstring(1, static_cast<wchar_t>(0xD800))), sizeof(wchar_t) == 2 ? "\xED\xA0\x80" : "\xEF\xBF\xBD");
 }
 
 TEST(Utf8, ReplacesBytesThatCanLeadNoSequence) {
