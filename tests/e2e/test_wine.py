@@ -849,14 +849,20 @@ class BrandingTest(ConsoleTestCase):
     def brand(self, source, output, *options):
         return PREFIX.run(BRAND_TOOL, [windows_path(source), windows_path(output), *options], trace=False)
 
-    def assertBrandedAs(self, path, images, figures, texts, level):
-        """wrestool lists exactly `images`, the group, the version and the manifest, and extracts them as
-        written; the checksum is that of the file."""
+    @staticmethod
+    def listed_resources(path):
+        """The (type, name) pairs that wrestool lists in `path`, in their order."""
+        listing = subprocess.run(["wrestool", "-l", str(path)], capture_output=True, text=True, check=True).stdout
+        return [(int(kind), int(name)) for kind, name in re.findall(r"--type=(\d+) --name=(\d+) --language=1033", listing)]
+
+    def assertBrandedAs(self, path, source, images, figures, texts, level):
+        """wrestool lists exactly `images`, the group and the other resources of `source`, and extracts
+        them as written; the checksum is that of the file."""
         def extract(*options):
             return subprocess.run(["wrestool", "-x", "--raw", *options, str(path)], capture_output=True, check=True).stdout
-        listing = subprocess.run(["wrestool", "-l", str(path)], capture_output=True, text=True, check=True).stdout
-        self.assertEqual(re.findall(r"--type=(\d+) --name=(\d+) --language=1033", listing),
-                         [("3", str(i)) for i in range(1, len(images) + 1)] + [("14", "101"), ("16", "1"), ("24", "1")])
+        kept = [resource for resource in self.listed_resources(source) if resource[0] not in (3, 14)]
+        self.assertEqual(self.listed_resources(path),
+                         sorted([(3, i) for i in range(1, len(images) + 1)] + [(14, 101)] + kept))
         for number, (*_, data) in enumerate(images, 1):
             self.assertEqual(extract("-t3", f"-n{number}"), data)
         group = extract("-t14")
@@ -884,7 +890,7 @@ class BrandingTest(ConsoleTestCase):
                 run = self.brand(launcher, branded, "--icon", windows_path(self.icon), "--version", "3.1.4.1",
                                  *options, "--execution-level", "highestAvailable")
                 self.assertEqual((run.returncode, run.stdout, run.stderr), (0, "", ""))
-                self.assertBrandedAs(branded, self.IMAGES, (3, 1, 4, 1),
+                self.assertBrandedAs(branded, launcher, self.IMAGES, (3, 1, 4, 1),
                                      {**texts, "FileVersion": "3.1.4.1", "ProductVersion": "3.1.4.1"}, "highestAvailable")
                 self.app = e2e.InstalledLauncher(branded, self.temp / "app", "tool.exe")
                 run, log = self.run_tool(["wexal.main.class=app.Main", self.vm_line], main="print")
@@ -898,7 +904,7 @@ class BrandingTest(ConsoleTestCase):
         png.write_bytes(png_image(256, 256))
         run = self.brand(first, second, "--icon", windows_path(png), "--product-name", "Second")
         self.assertEqual((run.returncode, run.stderr), (0, ""))
-        self.assertBrandedAs(second, [(256, 256, 32, png.read_bytes())], (2, 0, 0, 0),
+        self.assertBrandedAs(second, LAUNCHER, [(256, 256, 32, png.read_bytes())], (2, 0, 0, 0),
                              {"CompanyName": "Acme", "ProductName": "Second", "FileVersion": "2.0.0"}, "asInvoker")
         sections = [len(pe_resources.PeImage(path.read_bytes()).sections) for path in (LAUNCHER, first, second)]
         self.assertEqual(sections[1:], [sections[0] + 1] * 2)
