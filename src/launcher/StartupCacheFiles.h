@@ -1,0 +1,48 @@
+// The startup cache's files inside its private folder: which to read or write, leftovers of
+// other starts, and the work of the process's end.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "launcher/StartupCache.h"
+
+// A launch's cache files by name, to be placed in a folder.
+struct CacheFiles {
+    CacheKind kind;
+    CacheAction action;
+    std::wstring stem;  // "<application>-<hash>": the configuration's
+    std::wstring own;   // "<stem>.<random>": this process's
+};
+
+// The paths of `files` inside `folder`.
+CachePlan planIn(const CacheFiles& files, const std::wstring& folder);
+
+// Chooses what the launch does with the cache "<folder>/<stem>.jsa" or ".aot": first publishes an
+// ahead-of-time cache whose assembly has finished; reads the cache when it is there; else, with
+// enough free space and no assembly under way, writes one (removing leftovers of other starts).
+// Empty, with `whyNot` set, when the launch gets no cache.
+std::optional<CacheFiles> chooseCacheFiles(const std::wstring& folder, const std::wstring& application, const std::wstring& hash,
+                                           CacheKind kind, std::wstring& whyNot);
+
+// What the process's end does, once the VM is done with the cache.
+struct ExitWork {
+    CachePlan plan;                        // in the launcher's paths
+    std::wstring debugFile;                // where the VM's cache messages go; empty for nowhere
+    std::wstring assemblyProgram;          // Write of an ahead-of-time cache: the Java home's java
+    std::vector<std::wstring> assemblyArguments;  // and its arguments, the output's path last but one
+    std::wstring assemblyOutput;           // the assembly's standard output and error
+};
+
+// Arranges that the process's end publishes a written dynamic archive, starts the assembly of a
+// recorded ahead-of-time cache, removes a cache the VM did not map (so that the next start writes
+// it anew) and moves the VM's cache messages into the debug file.
+void scheduleExitWork(ExitWork work);
+
+// A name part no one can predict: 16 hexadecimal digits from the system's random source.
+std::wstring unpredictableTag();
+
+// Whether `name` is one of the cache files of `application`: "<application>-<16 hex digits>." and more.
+bool isCacheFileOf(const std::wstring& name, const std::wstring& application);
