@@ -641,6 +641,31 @@ class StartupCacheTest(LauncherTestCase):
                 self.assertSucceeded(run, "count=0\n")
                 self.assertEqual("Mapped dynamic region" in debug, start == 2, (version, start))
 
+    def test_ahead_of_time_cache_is_recorded_assembled_apart_and_mapped_later(self):
+        home = e2e.installed_jdk(25)
+        if home is None or SANITIZED:
+            self.skipTest("needs Java 25 and no sanitizers")
+        app, cache = self.app, self.app.folder / "tool.cache"
+        self.cache_config(app, home, "wexal.startup.cache=aot")
+        run, debug = self.run_logged(app, "one")
+        self.assertSucceeded(run, "count=1\narg=one\n")
+        self.assertRegex(debug, r"The startup cache: ahead-of-time cache .*/tool-[0-9a-f]{16}\.aot, recorded now and "
+                                r"assembled after the program ends\n")
+        [output] = cache.glob("*.aot.log")
+        deadline = time.monotonic() + 120
+        while "AOTCache creation is complete" not in output.read_text() and time.monotonic() < deadline:
+            time.sleep(0.5)
+        for start in range(2):
+            run, debug = self.run_logged(app, "two")
+            self.assertSucceeded(run, "count=1\narg=two\n")
+            self.assertRegex(debug, r"The startup cache: ahead-of-time cache .*/tool-[0-9a-f]{16}\.aot, read\n")
+            self.assertIn("Mapped static ", debug)
+        self.assertRegex(" ".join(self.cache_files(cache)), r"^tool-[0-9a-f]{16}\.aot$")
+        self.cache_config(app, e2e.installed_jdk(17), "wexal.startup.cache=aot")
+        run, debug = self.run_logged(app, "three")
+        self.assertSucceeded(run, "count=1\narg=three\n")
+        self.assertIn("The startup cache: dynamic class-data archive", debug)
+
     def test_own_class_sharing_option_or_a_class_folder_turns_the_cache_off(self):
         cases = [(["-Xshare:off"], "the VM options choose their own class-data sharing"),
                  (["-XX:SharedArchiveFile=mine.jsa"], "the VM options choose their own class-data sharing"),

@@ -7,7 +7,10 @@
 
 #include "DirectoryListing.h"
 #include "platform/Files.h"
+#include "platform/PrivateFolders.h"
 #include "platform/win32/Win32.h"
+
+#include <sddl.h>
 #include "support/TempDir.h"
 
 namespace {
@@ -35,6 +38,28 @@ TEST(AppendLineToFileOnWindows, WritesAQuestionMarkForEachCharacterBeyondU00FF) 
     // U+1F600 takes two UTF-16 units but is one character.
     platform::appendLineToFile(file, L"price \u20ac, smile \U0001F600, end");
     EXPECT_EQ(platform::readFileBytes(file), "price ?, smile ?, end\r\n");
+}
+
+// A folder made with the access list `sddl`.
+std::wstring folderWithAccessList(const TempDir& dir, const wchar_t* name, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr));
+    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), descriptor, FALSE};
+    const std::wstring folder = dir / name;
+    EXPECT_TRUE(CreateDirectoryW(folder.c_str(), &security));
+    LocalFree(descriptor);
+    return folder;
+}
+
+TEST(PrivateFoldersOnWindows, AFolderOthersMayChangeIsNotPrivate) {
+    TempDir dir;
+    // Everyone or Authenticated Users with Modify, as folders directly below C:\ grant it.
+    EXPECT_EQ(platform::whyNotPrivate(folderWithAccessList(dir, L"everyone", L"D:P(A;OICI;FA;;;WD)")),
+              std::wstring(L"other accounts can write to it"));
+    EXPECT_EQ(platform::whyNotPrivate(folderWithAccessList(dir, L"users", L"D:P(A;OICI;0x1301bf;;;AU)(A;OICI;FA;;;SY)")),
+              std::wstring(L"other accounts can write to it"));
+    EXPECT_EQ(platform::whyNotPrivate(folderWithAccessList(dir, L"readers", L"D:P(A;OICI;FR;;;WD)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)")),
+              std::nullopt);
 }
 
 }  // namespace
