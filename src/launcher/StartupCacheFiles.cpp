@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <random>
 #include <utility>
 
 #include "launcher/DebugFile.h"
@@ -14,6 +13,7 @@
 #include "platform/DetachedProcess.h"
 #include "platform/FileStore.h"
 #include "platform/Files.h"
+#include "platform/Randomness.h"
 #include "platform/TextEncoding.h"
 #include "util/Text.h"
 
@@ -169,9 +169,7 @@ void scheduleExitWork(ExitWork work) {
 }
 
 std::wstring unpredictableTag() {
-    std::random_device source;
-    const std::uint64_t value = (std::uint64_t{source()} << 32) ^ source();
-    return sixteenHexDigits(value);
+    return sixteenHexDigits(platform::unpredictableBits());
 }
 
 bool isCacheFileOf(const std::wstring& name, const std::wstring& application) {
