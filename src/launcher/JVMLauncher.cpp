@@ -211,7 +211,7 @@ VmInitArgs JVMLauncher::buildInitArgs() {
     return reportFailures(L"Error while setting up JVM init arguments.", [this] {
         completePathOptions(m_properties);
         addStartupCacheOptions(m_properties);
-        return VmInitArgs(m_properties.getJavaSystemProperties(), systemVmTextEncoding(), vmExitHook.load());
+        return VmInitArgs(m_properties.getJavaSystemProperties(), systemVmTextEncoding(), vmExitHook.load(), startupCacheAbortHook());
     });
 }
 
@@ -286,7 +286,9 @@ void JVMLauncher::tearDown(const VmLibrary& vmLibrary) {
     // can end too; attached, DestroyJavaVM would wait for that thread for good.
     m_javaVm->DetachCurrentThread();
     m_env = nullptr;
+    beforeVmDestruction(0);
     m_javaVm->DestroyJavaVM();  // returns once the program's last non-daemon thread has ended
+    afterVmDestruction();
     m_vmAlive = false;
     // A console event that got past the flag before it was cleared may still be inside the VM
     // library, and may stay there for good. Its library then stays loaded: the process ends right

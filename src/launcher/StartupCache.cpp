@@ -156,6 +156,12 @@ void addAssembly(ExitWork& work, const JVM& jvm, const std::vector<std::wstring>
     work.assemblyArguments.push_back(L"-XX:AOTCache=" + assembled);
 }
 
+// The hook for the VM's failures, once the launch has a cache.
+VmAbortHook& abortHook() {
+    static VmAbortHook hook = nullptr;
+    return hook;
+}
+
 // Writes "The startup cache: <text>" to the debug file, if there is one.
 void noteInDebugFile(const std::wstring& debugFile, const std::wstring& text) {
     if (!debugFile.empty()) appendDebugLine(debugFile, L"The startup cache: " + text);
@@ -234,4 +240,17 @@ void addStartupCacheOptions(Properties& properties) {
     options.swap(cacheOptions);
     note(description(work.plan));
     scheduleExitWork(std::move(work));
+    abortHook() = exitWorkAbortHook();
+}
+
+VmAbortHook startupCacheAbortHook() {
+    return abortHook();
+}
+
+void beforeVmDestruction(int exitCode) {
+    setExitCodeOnFailedArchive(exitCode);
+}
+
+void afterVmDestruction() {
+    setExitCodeOnFailedArchive(std::nullopt);
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "launcher/VmInitArgs.h"
+
 class Properties;
 
 // The kind of cache: the dynamic class-data archive (Java 13 and later), or the ahead-of-time
@@ -46,3 +48,14 @@ int javaFeatureVersion(const std::wstring& version);
 // VM's code page cannot carry) leaves the launch as it would be without the cache, and the debug
 // file says why.
 void addStartupCacheOptions(Properties& properties);
+
+// The hook the VM calls when it ends the process through a failure: it does the cache's work of the
+// process's end there too. Null when the launch has no cache.
+VmAbortHook startupCacheAbortHook();
+
+// Brackets the VM's destruction after the program has returned from main, when the launch will end
+// with `exitCode`. The VM writes a dynamic archive while it is destroyed, and when it cannot (a disk
+// that filled during the run) it ends the process with exit code 1 itself; the cache's exit work
+// then ends the process with `exitCode` instead, so that the program's own code survives.
+void beforeVmDestruction(int exitCode);
+void afterVmDestruction();

@@ -3,6 +3,8 @@
 #include "launcher/StartupCacheFiles.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
@@ -91,6 +93,9 @@ ExitWork& exitWork() {
     return work;
 }
 
+// Read by the exit work, which the VM may run from any thread as it ends the process.
+std::atomic<int> exitCodeOnFailedArchive{-1};
+
 // Calls `visit` with each line of `text`, without its line end.
 template <class Visit>
 void forEachLine(const std::string& text, Visit visit) {
@@ -105,24 +110,23 @@ void forEachLine(const std::string& text, Visit visit) {
 
 // The ending work of a launch that wrote: publishes a dynamic archive under its final name in one
 // step (a concurrent launch never maps a partly written archive; it fails when another launch
-// published first, or when the VM wrote none), or starts the assembly of a recorded cache.
-void finishWriting(const ExitWork& work) {
+// published first, or when the VM wrote none), or starts the assembly of a recorded cache. False
+// when a dynamic archive was not written whole.
+bool finishWriting(const ExitWork& work) {
     if (work.plan.kind == CacheKind::DynamicArchive) {
-        if (!platform::renameWithoutReplacing(work.plan.written, work.plan.archive)) platform::removeFile(work.plan.written);
-        return;
+        const bool written = looksLikeCache(work.plan.written, work.plan.kind);
+        if (!written || !platform::renameWithoutReplacing(work.plan.written, work.plan.archive)) platform::removeFile(work.plan.written);
+        return written;
     }
     const bool recorded = platform::fileStamp(work.plan.written).has_value();
     if (recorded && !platform::startDetachedLowPriority(work.assemblyProgram, work.assemblyArguments, work.assemblyOutput)) {
         platform::removeFile(work.plan.written);
     }
+    return true;
 }
 
-// Runs when the process ends, once the VM is done with the cache: the VM writes on its way out,
-// both when DestroyJavaVM returns and when System.exit ends the process. (On Windows the VM's own
-// C runtime ends a System.exit, which may skip this; a later start removes the leftovers.)
-void finishAtExit() {
-    const ExitWork& work = exitWork();
-    if (work.plan.action == CacheAction::Write) finishWriting(work);
+// Moves the VM's cache messages into the debug file and removes an archive the VM did not map.
+void finishVmLog(const ExitWork& work) {
     const std::optional<std::string> log = platform::readFileBytes(work.plan.vmLog);
     platform::removeFile(work.plan.vmLog);
     if (!log) return;
@@ -131,6 +135,27 @@ void finishAtExit() {
     // next start writes one that does.
     if (work.plan.action == CacheAction::Read && log->find(mapped) == std::string::npos) platform::removeFile(work.plan.archive);
     if (!work.debugFile.empty()) forEachLine(*log, [&](const std::string& line) { appendDebugLine(work.debugFile, fromUtf8(line)); });
+}
+
+// Runs once when the process ends, once the VM is done with the cache: the VM writes on its way
+// out, both when DestroyJavaVM returns and when System.exit ends the process, or it ends the process
+// through its abort hook when it fails. (On Windows the VM's own C runtime ends a System.exit, which
+// may skip this; a later start removes the leftovers.)
+void finishAtExit() {
+    static std::atomic<bool> done{false};
+    if (done.exchange(true)) return;
+    const ExitWork& work = exitWork();
+    const bool written = work.plan.action != CacheAction::Write || finishWriting(work);
+    finishVmLog(work);
+    const int exitCode = exitCodeOnFailedArchive;
+    if (!written && exitCode >= 0) {
+        std::fflush(nullptr);
+        std::_Exit(exitCode);
+    }
+}
+
+void JNICALL finishOnVmAbort() {
+    finishAtExit();
 }
 
 }  // namespace
@@ -161,6 +186,14 @@ std::optional<CacheFiles> chooseCacheFiles(const std::wstring& folder, const std
     removeLeftovers(folder, application, files.stem);
     files.action = CacheAction::Write;
     return files;
+}
+
+VmAbortHook exitWorkAbortHook() {
+    return finishOnVmAbort;
+}
+
+void setExitCodeOnFailedArchive(std::optional<int> exitCode) {
+    exitCodeOnFailedArchive = exitCode.value_or(-1);
 }
 
 void scheduleExitWork(ExitWork work) {

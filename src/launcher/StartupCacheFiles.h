@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "launcher/StartupCache.h"
+#include "launcher/VmInitArgs.h"
 
 // A launch's cache files by name, to be placed in a folder.
 struct CacheFiles {
@@ -36,10 +37,19 @@ struct ExitWork {
     std::wstring assemblyOutput;           // the assembly's standard output and error
 };
 
+// Sets the exit code that the process's end keeps when the VM ends the process because it could not
+// write an archive; empty for none (the VM's code stands).
+void setExitCodeOnFailedArchive(std::optional<int> exitCode);
+
 // Arranges that the process's end publishes a written dynamic archive, starts the assembly of a
 // recorded ahead-of-time cache, removes a cache the VM did not map (so that the next start writes
-// it anew) and moves the VM's cache messages into the debug file.
+// it anew) and moves the VM's cache messages into the debug file. Where the VM ended the process
+// because it could not write the archive, ends it with the code `setExitCodeOnFailedArchive` set.
 void scheduleExitWork(ExitWork work);
+
+// The hook that runs the work of `scheduleExitWork` when the VM ends the process through a failure,
+// where the process's exit handlers do not run.
+VmAbortHook exitWorkAbortHook();
 
 // A name part no one can predict: 16 hexadecimal digits from the system's random source.
 std::wstring unpredictableTag();

@@ -666,6 +666,24 @@ class StartupCacheTest(LauncherTestCase):
         self.assertSucceeded(run, "count=1\narg=three\n")
         self.assertIn("The startup cache: dynamic class-data archive", debug)
 
+    def test_disk_that_fills_during_the_run_keeps_the_programs_exit_code(self):
+        disk = self.temp / "disk"
+        disk.mkdir()
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=300m", "tmpfs", str(disk)], capture_output=True).returncode:
+            self.skipTest("this machine lets the test mount no small file system of its own")
+        self.addCleanup(subprocess.run, ["umount", str(disk)], check=True)
+
+        def check(_version, home, app):
+            for item in disk.iterdir():
+                shutil.rmtree(item) if item.is_dir() else item.unlink()
+            self.cache_config(app, home, "-Dprobe=fill", f"wexal.startup.cache.dir={disk / 'cache'}")
+            run = app.run(str(disk / "filler"), cwd=self.start_dir)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            self.assertIn("full\n", run.stdout)
+            self.assertEqual(self.cache_files(disk / "cache"), [])
+
+        self.for_each_java(check)
+
     def test_own_class_sharing_option_or_a_class_folder_turns_the_cache_off(self):
         cases = [(["-Xshare:off"], "the VM options choose their own class-data sharing"),
                  (["-XX:SharedArchiveFile=mine.jsa"], "the VM options choose their own class-data sharing"),

@@ -60,7 +60,8 @@ std::wstring folderWithAccessList(const TempDir& dir, const wchar_t* name, const
 
 TEST(PrivateFoldersOnWindows, AFolderOthersMayChangeIsNotPrivate) {
     TempDir dir;
-    // Everyone or Authenticated Users with Modify, as folders directly below C:\ grant it.
+    // Everyone with full access. (Wine keeps an access list as the folder's mode bits, so an entry
+    // for Authenticated Users, as folders directly below C:\ have it, cannot be tried there.)
     EXPECT_EQ(platform::whyNotPrivate(folderWithAccessList(dir, L"everyone", L"D:P(A;OICI;FA;;;WD)")),
               std::wstring(L"other accounts can write to it"));
     EXPECT_EQ(platform::whyNotPrivate(folderWithAccessList(dir, L"readers", L"D:P(A;OICI;FR;;;WD)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)")),
