@@ -222,7 +222,10 @@ void JVMLauncher::createJavaVm(const VmLibrary& vmLibrary) {
     const jint result = [&] {
         VmInitArgs initArgs = buildInitArgs();
         lateProperties = initArgs.lateProperties();
-        return vmLibrary.createJavaVm(&javaVm, reinterpret_cast<void**>(&env), initArgs.get());
+        setVmStage(VmStage::Creating);
+        const jint created = vmLibrary.createJavaVm(&javaVm, reinterpret_cast<void**>(&env), initArgs.get());
+        setVmStage(VmStage::Running);
+        return created;
     }();
     if (result < 0) throw LaunchError{L"Cannot create Java VM."};
     m_env = env;
@@ -286,9 +289,9 @@ void JVMLauncher::tearDown(const VmLibrary& vmLibrary) {
     // can end too; attached, DestroyJavaVM would wait for that thread for good.
     m_javaVm->DetachCurrentThread();
     m_env = nullptr;
-    beforeVmDestruction(0);
+    setVmStage(VmStage::Destroying);
     m_javaVm->DestroyJavaVM();  // returns once the program's last non-daemon thread has ended
-    afterVmDestruction();
+    setVmStage(VmStage::Running);
     m_vmAlive = false;
     // A console event that got past the flag before it was cleared may still be inside the VM
     // library, and may stay there for good. Its library then stays loaded: the process ends right

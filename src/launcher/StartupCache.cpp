@@ -230,7 +230,7 @@ void addStartupCacheOptions(Properties& properties) {
     const std::optional<std::wstring> vmFolder = folderForVm(javaFeature, *files, folder);
     if (!vmFolder) return note(L"off, the code page lacks characters of the cache's path and of its short name");
     const CachePlan vmPlan = planIn(*files, *vmFolder);
-    ExitWork work{planIn(*files, folder), debugFile, {}, {}, {}};
+    ExitWork work{planIn(*files, folder), debugFile, refusalMarker(folder, files->stem), properties.getCallerDir(), {}, {}, {}};
     if (kind == CacheKind::AheadOfTime && files->action == CacheAction::Write) {
         addAssembly(work, jvm, options, vmPlan, inFolder(*vmFolder, files->own + L".aot.part"));
         work.assemblyOutput = inFolder(folder, files->own + L".aot.log");
@@ -247,10 +247,6 @@ VmAbortHook startupCacheAbortHook() {
     return abortHook();
 }
 
-void beforeVmDestruction(int exitCode) {
-    setExitCodeOnFailedArchive(exitCode);
-}
-
-void afterVmDestruction() {
-    setExitCodeOnFailedArchive(std::nullopt);
+void setVmStage(VmStage stage) {
+    setExitWorkStage(stage);
 }

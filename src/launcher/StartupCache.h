@@ -53,9 +53,15 @@ void addStartupCacheOptions(Properties& properties);
 // process's end there too. Null when the launch has no cache.
 VmAbortHook startupCacheAbortHook();
 
-// Brackets the VM's destruction after the program has returned from main, when the launch will end
-// with `exitCode`. The VM writes a dynamic archive while it is destroyed, and when it cannot (a disk
-// that filled during the run) it ends the process with exit code 1 itself; the cache's exit work
-// then ends the process with `exitCode` instead, so that the program's own code survives.
-void beforeVmDestruction(int exitCode);
-void afterVmDestruction();
+// Where the launch is with the VM, for the cache's handling of the VM's failures.
+enum class VmStage {
+    Creating,    // JNI_CreateJavaVM runs: a failure there may come from the cache's options, so the
+                 // configuration and VM get no cache from now on and the launch runs again in place
+    Running,     // the program runs: the VM's failures are its own
+    Destroying,  // the program returned from main and DestroyJavaVM runs: the VM writes a dynamic
+                 // archive now and ends the process with exit code 1 when it cannot (a disk that
+                 // filled during the run), which the cache turns back into the launch's 0
+};
+
+// Tells the cache where the launch is with the VM.
+void setVmStage(VmStage stage);

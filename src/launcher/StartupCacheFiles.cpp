@@ -12,7 +12,7 @@
 #include "launcher/DebugFile.h"
 #include "launcher/StartupCacheFolder.h"
 #include "launcher/StartupCacheKey.h"
-#include "platform/DetachedProcess.h"
+#include "platform/ProcessStart.h"
 #include "platform/FileStore.h"
 #include "platform/Files.h"
 #include "platform/Randomness.h"
@@ -36,6 +36,7 @@ const std::string kDynamicArchiveMapped = "Mapped dynamic region";
 const std::string kAotCacheMapped = "Mapped static ";
 const std::string kAssemblyComplete = "AOTCache creation is complete";
 const wchar_t kRecordingSuffix[] = L".aotconf";
+const wchar_t kRefusalSuffix[] = L".refused";
 const wchar_t kAssemblyOutputSuffix[] = L".aot.log";
 const wchar_t kAssembledSuffix[] = L".aot.part";
 
@@ -55,9 +56,9 @@ void removeLeftovers(const std::wstring& folder, const std::wstring& application
     platform::listDirectory(inFolder(folder, L""), [&](const platform::DirectoryEntry& entry) {
         if (entry.isDirectory || !isCacheFileOf(entry.name, application)) return;
         const std::wstring path = inFolder(folder, entry.name);
-        const bool otherFinal = !startsWith(entry.name, stem + L".") &&
-                                (endsWith(entry.name, L".jsa") || endsWith(entry.name, L".aot"));
-        if (otherFinal || isOlderThan(path, kLeftoverSeconds)) platform::removeFile(path);
+        const bool lasting = endsWith(entry.name, L".jsa") || endsWith(entry.name, L".aot") || endsWith(entry.name, kRefusalSuffix);
+        const bool other = !startsWith(entry.name, stem + L".");
+        if (lasting ? other : isOlderThan(path, kLeftoverSeconds)) platform::removeFile(path);
     });
 }
 
@@ -94,7 +95,7 @@ ExitWork& exitWork() {
 }
 
 // Read by the exit work, which the VM may run from any thread as it ends the process.
-std::atomic<int> exitCodeOnFailedArchive{-1};
+std::atomic<VmStage> vmStage{VmStage::Creating};
 
 // Calls `visit` with each line of `text`, without its line end.
 template <class Visit>
@@ -147,15 +148,24 @@ void finishAtExit() {
     const ExitWork& work = exitWork();
     const bool written = work.plan.action != CacheAction::Write || finishWriting(work);
     finishVmLog(work);
-    const int exitCode = exitCodeOnFailedArchive;
-    if (!written && exitCode >= 0) {
+    if (!written && vmStage == VmStage::Destroying) {
         std::fflush(nullptr);
-        std::_Exit(exitCode);
+        std::_Exit(0);
     }
 }
 
+// Runs when the VM ends the process through a failure. One while the VM is created may come from
+// the cache's options, in a way no check foresaw: the configuration and VM then get no cache, and
+// the launch runs again in this process's place, with its arguments, streams and exit code.
 void JNICALL finishOnVmAbort() {
     finishAtExit();
+    const ExitWork& work = exitWork();
+    if (vmStage != VmStage::Creating || !platform::createNewFile(work.refusalMarker)) return;
+    if (!work.debugFile.empty()) {
+        appendDebugLine(work.debugFile, L"The startup cache: the VM failed to start with it; the launch runs again without it");
+    }
+    std::fflush(nullptr);
+    platform::rerunInPlace(work.startFolder);
 }
 
 }  // namespace
@@ -172,6 +182,10 @@ std::optional<CacheFiles> chooseCacheFiles(const std::wstring& folder, const std
     CacheFiles files{kind, CacheAction::Read, application + L"-" + hash, {}};
     files.own = files.stem + L"." + unpredictableTag();
     const std::wstring archive = inFolder(folder, files.stem + finalSuffix(kind));
+    if (platform::fileStamp(refusalMarker(folder, files.stem))) {
+        whyNot = L"the VM failed to start with it before, with this configuration and VM";
+        return std::nullopt;
+    }
     const bool underWay = kind == CacheKind::AheadOfTime && publishAssembledCaches(folder, files.stem, archive);
     if (looksLikeCache(archive, kind)) return files;
     if (underWay) {
@@ -192,8 +206,12 @@ VmAbortHook exitWorkAbortHook() {
     return finishOnVmAbort;
 }
 
-void setExitCodeOnFailedArchive(std::optional<int> exitCode) {
-    exitCodeOnFailedArchive = exitCode.value_or(-1);
+void setExitWorkStage(VmStage stage) {
+    vmStage = stage;
+}
+
+std::wstring refusalMarker(const std::wstring& folder, const std::wstring& stem) {
+    return inFolder(folder, stem + kRefusalSuffix);
 }
 
 void scheduleExitWork(ExitWork work) {

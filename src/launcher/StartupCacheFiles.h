@@ -28,23 +28,28 @@ CachePlan planIn(const CacheFiles& files, const std::wstring& folder);
 std::optional<CacheFiles> chooseCacheFiles(const std::wstring& folder, const std::wstring& application, const std::wstring& hash,
                                            CacheKind kind, std::wstring& whyNot);
 
+// The file whose presence says that the VM failed to start with the cache of `stem` in `folder`.
+std::wstring refusalMarker(const std::wstring& folder, const std::wstring& stem);
+
 // What the process's end does, once the VM is done with the cache.
 struct ExitWork {
     CachePlan plan;                        // in the launcher's paths
     std::wstring debugFile;                // where the VM's cache messages go; empty for nowhere
+    std::wstring refusalMarker;            // created when the VM fails while it is created
+    std::wstring startFolder;              // where the launch started, for a run again in place
     std::wstring assemblyProgram;          // Write of an ahead-of-time cache: the Java home's java
     std::vector<std::wstring> assemblyArguments;  // and its arguments, the output's path last but one
     std::wstring assemblyOutput;           // the assembly's standard output and error
 };
 
-// Sets the exit code that the process's end keeps when the VM ends the process because it could not
-// write an archive; empty for none (the VM's code stands).
-void setExitCodeOnFailedArchive(std::optional<int> exitCode);
+// Sets where the launch is with the VM, which decides what the exit work does when the VM fails.
+void setExitWorkStage(VmStage stage);
 
 // Arranges that the process's end publishes a written dynamic archive, starts the assembly of a
 // recorded ahead-of-time cache, removes a cache the VM did not map (so that the next start writes
-// it anew) and moves the VM's cache messages into the debug file. Where the VM ended the process
-// because it could not write the archive, ends it with the code `setExitCodeOnFailedArchive` set.
+// it anew) and moves the VM's cache messages into the debug file. When the VM fails while it is
+// created, the exit work marks the configuration's cache as refused and runs the launch again in
+// place; when it fails to write the archive while it is destroyed, it ends the process with 0.
 void scheduleExitWork(ExitWork work);
 
 // The hook that runs the work of `scheduleExitWork` when the VM ends the process through a failure,

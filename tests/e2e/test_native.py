@@ -684,6 +684,21 @@ class StartupCacheTest(LauncherTestCase):
 
         self.for_each_java(check)
 
+    def test_vm_that_fails_to_start_with_the_cache_runs_the_launch_again_without_it(self):
+        """An options file the launcher does not read switches sharing off: Java 17 then ends during
+        its creation, because of the cache's options."""
+        options_file = self.temp / "options.txt"
+        options_file.write_text("-Xshare:off\n")
+        self.cache_config(self.app, e2e.installed_jdk(17), f"-XX:VMOptionsFile={options_file}", "-Dprobe=exit")
+        run, debug = self.run_logged(self.app, "7")
+        self.assertEqual(run.returncode, 7, run.stderr)
+        self.assertRegex(debug, "The startup cache: the VM failed to start with it; the launch runs again without it\n"
+                                "(.*\n)*The startup cache: off, the VM failed to start with it before, with this "
+                                "configuration and VM\n")
+        run, debug = self.run_logged(self.app, "7")
+        self.assertEqual((run.returncode, run.stdout), (7, ""), run.stderr)
+        self.assertNotIn("runs again", debug)
+
     def test_own_class_sharing_option_or_a_class_folder_turns_the_cache_off(self):
         cases = [(["-Xshare:off"], "the VM options choose their own class-data sharing"),
                  (["-XX:SharedArchiveFile=mine.jsa"], "the VM options choose their own class-data sharing"),

@@ -1,5 +1,6 @@
-// Detached processes on Linux: a double fork into a session of its own, nice, and execv.
-#include "platform/DetachedProcess.h"
+// Processes started on Linux: a double fork into a session of its own with nice, and execv of
+// /proc/self/exe with the command line of /proc/self/cmdline.
+#include "platform/ProcessStart.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Files.h"
 #include "platform/TextEncoding.h"
 #include "platform/posix/Posix.h"
 
@@ -53,6 +55,22 @@ bool startDetachedLowPriority(const std::wstring& program, const std::vector<std
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+bool rerunInPlace(const std::wstring& startFolder) {
+    std::string commandLine = readFileBytes(L"/proc/self/cmdline").value_or("");
+    std::vector<char*> argv;
+    for (std::size_t start = 0; start < commandLine.size(); start = commandLine.find('\0', start) + 1) {
+        argv.push_back(&commandLine[start]);
+    }
+    argv.push_back(nullptr);
+    if (argv.size() < 2 || chdir(toUtf8(startFolder).c_str()) != 0) return false;
+    // The VM's files stay out of the new run.
+    for (int descriptor = STDERR_FILENO + 1; descriptor < kHighestInheritedDescriptor; ++descriptor) {
+        fcntl(descriptor, F_SETFD, FD_CLOEXEC);
+    }
+    execv("/proc/self/exe", argv.data());
+    return false;
 }
 
 }  // namespace platform

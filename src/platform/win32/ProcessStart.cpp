@@ -1,7 +1,8 @@
-// Detached processes on Windows: CreateProcessW without a console, below normal priority, with
-// its output in a file created with CREATE_NEW.
-#include "platform/DetachedProcess.h"
+// Processes started on Windows: CreateProcessW without a console, below normal priority, with its
+// output in a file created with CREATE_NEW; and this program again with GetCommandLineW.
+#include "platform/ProcessStart.h"
 
+#include "platform/Process.h"
 #include "platform/win32/Win32.h"
 
 namespace platform {
@@ -48,6 +49,26 @@ bool startDetachedLowPriority(const std::wstring& program, const std::vector<std
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return true;
+}
+
+bool rerunInPlace(const std::wstring& startFolder) {
+    std::wstring commandLine = GetCommandLineW();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(executablePath().c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT, nullptr,
+                        startFolder.c_str(), &startup, &process)) {
+        return false;
+    }
+    CloseHandle(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    ExitProcess(exitCode);
 }
 
 }  // namespace platform
