@@ -3,6 +3,7 @@
 #include "launcher/StartupCache.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -105,6 +106,31 @@ bool canWriteIn(const std::wstring& folder) {
     return true;
 }
 
+using Note = std::function<void(const std::wstring&)>;
+
+// The private cache folder of the launch, in which this process can create files; empty, with
+// the reason noted, when there is none. Notes each folder passed over.
+std::wstring usableFolder(const Properties& properties, const std::wstring& application, const Note& note) {
+    const std::wstring& exe = properties.getFullPathAndNameOfExe();
+    const std::wstring folder =
+        privateCacheFolder(cacheFolderCandidates(properties.getStartupCacheDir(), exe, application),
+                           [&](const std::wstring& refused, const std::wstring& why) { note(L"not in " + refused + L", " + why); });
+    if (folder.empty()) {
+        note(L"off, no private cache folder");
+        return {};
+    }
+    if (!canWriteIn(folder)) {
+        note(L"off, no cache folder can be written");
+        return {};
+    }
+    // The VM reads a list separator in an archive option as the start of a second archive's path.
+    if (inFolder(folder, application).find(platform::kPathListSeparator) != std::wstring::npos) {
+        note(L"off, the cache's path holds the path list separator");
+        return {};
+    }
+    return folder;
+}
+
 // The options that keep the VM's cache messages off standard output, where its warnings go by
 // default, and send them to `vmLog`.
 std::vector<std::wstring> loggingOptions(int javaFeature, const std::wstring& vmLog) {
@@ -162,6 +188,25 @@ VmAbortHook& abortHook() {
     return hook;
 }
 
+// Inserts the cache's options, naming the folder as `vmFolder`, before the configured ones, and
+// schedules the work of the process's end.
+void putInPlace(Properties& properties, int javaFeature, const CacheFiles& files, const std::wstring& folder,
+                const std::wstring& vmFolder) {
+    std::vector<std::wstring>& options = properties.getJavaSystemProperties();
+    const CachePlan vmPlan = planIn(files, vmFolder);
+    ExitWork work{planIn(files, folder), properties.getDebugFile(), refusalMarker(folder, files.stem), properties.getCallerDir(),
+                  {}, {}, {}};
+    if (files.kind == CacheKind::AheadOfTime && files.action == CacheAction::Write) {
+        addAssembly(work, *properties.getFoundJvm(), options, vmPlan, inFolder(vmFolder, files.own + L".aot.part"));
+        work.assemblyOutput = inFolder(folder, files.own + L".aot.log");
+    }
+    std::vector<std::wstring> cacheOptions = startupCacheOptions(javaFeature, vmPlan);
+    for (std::wstring& option : options) cacheOptions.push_back(std::move(option));
+    options.swap(cacheOptions);
+    scheduleExitWork(std::move(work));
+    abortHook() = exitWorkAbortHook();
+}
+
 // Writes "The startup cache: <text>" to the debug file, if there is one.
 void noteInDebugFile(const std::wstring& debugFile, const std::wstring& text) {
     if (!debugFile.empty()) appendDebugLine(debugFile, L"The startup cache: " + text);
@@ -204,43 +249,26 @@ int javaFeatureVersion(const std::wstring& version) {
 void addStartupCacheOptions(Properties& properties) {
     if (!properties.isStartupCache()) return;
     const std::wstring& debugFile = properties.getDebugFile();
-    const auto note = [&](const std::wstring& text) { noteInDebugFile(debugFile, text); };
-    std::vector<std::wstring>& options = properties.getJavaSystemProperties();
-    const std::vector<std::wstring> effective = effectiveOptions(options);
+    const Note note = [&](const std::wstring& text) { noteInDebugFile(debugFile, text); };
+    const std::vector<std::wstring> effective = effectiveOptions(properties.getJavaSystemProperties());
     const JVM& jvm = *properties.getFoundJvm();
     const int javaFeature = chosenJavaFeature(jvm);
     const bool compressedOops = !withoutCompressedOops(effective, platform::physicalMemory().totalBytes);
-    const std::wstring reason = reasonAgainstCache(options, effective, jvm, javaFeature, compressedOops);
+    const std::wstring reason = reasonAgainstCache(properties.getJavaSystemProperties(), effective, jvm, javaFeature, compressedOops);
     if (!reason.empty()) return note(L"off, " + reason);
     const std::wstring application = applicationName(properties.getFullPathAndNameOfExe());
-    const std::wstring folder = privateCacheFolder(
-        cacheFolderCandidates(properties.getStartupCacheDir(), properties.getFullPathAndNameOfExe(), application),
-        [&](const std::wstring& refused, const std::wstring& why) { note(L"not in " + refused + L", " + why); });
-    if (folder.empty()) return note(L"off, no private cache folder");
-    if (!canWriteIn(folder)) return note(L"off, no cache folder can be written");
-    // The VM reads a list separator in an archive option as the start of a second archive's path.
-    if (inFolder(folder, application).find(platform::kPathListSeparator) != std::wstring::npos) {
-        return note(L"off, the cache's path holds the path list separator");
-    }
-    const CacheKind kind = properties.isStartupCacheAheadOfTime() && javaFeature >= kFirstAotJava ? CacheKind::AheadOfTime : CacheKind::DynamicArchive;
+    const std::wstring folder = usableFolder(properties, application, note);
+    if (folder.empty()) return;
+    const bool aot = properties.isStartupCacheAheadOfTime() && javaFeature >= kFirstAotJava;
     std::wstring whyNot;
     const std::optional<CacheFiles> files =
-        chooseCacheFiles(folder, application, shortHash(cacheDependencies(jvm.getJvmPath(), effective, compressedOops)), kind, whyNot);
+        chooseCacheFiles(folder, application, shortHash(cacheDependencies(jvm.getJvmPath(), effective, compressedOops)),
+                         aot ? CacheKind::AheadOfTime : CacheKind::DynamicArchive, whyNot);
     if (!files) return note(L"off, " + whyNot);
     const std::optional<std::wstring> vmFolder = folderForVm(javaFeature, *files, folder);
     if (!vmFolder) return note(L"off, the code page lacks characters of the cache's path and of its short name");
-    const CachePlan vmPlan = planIn(*files, *vmFolder);
-    ExitWork work{planIn(*files, folder), debugFile, refusalMarker(folder, files->stem), properties.getCallerDir(), {}, {}, {}};
-    if (kind == CacheKind::AheadOfTime && files->action == CacheAction::Write) {
-        addAssembly(work, jvm, options, vmPlan, inFolder(*vmFolder, files->own + L".aot.part"));
-        work.assemblyOutput = inFolder(folder, files->own + L".aot.log");
-    }
-    std::vector<std::wstring> cacheOptions = startupCacheOptions(javaFeature, vmPlan);
-    for (std::wstring& option : options) cacheOptions.push_back(std::move(option));
-    options.swap(cacheOptions);
-    note(description(work.plan));
-    scheduleExitWork(std::move(work));
-    abortHook() = exitWorkAbortHook();
+    putInPlace(properties, javaFeature, *files, folder, *vmFolder);
+    note(description(planIn(*files, folder)));
 }
 
 VmAbortHook startupCacheAbortHook() {
