@@ -247,6 +247,7 @@ int javaFeatureVersion(const std::wstring& version) {
 }
 
 void addStartupCacheOptions(Properties& properties) {
+    abortHook() = nullptr;
     if (!properties.isStartupCache()) return;
     const std::wstring& debugFile = properties.getDebugFile();
     const Note note = [&](const std::wstring& text) { noteInDebugFile(debugFile, text); };
