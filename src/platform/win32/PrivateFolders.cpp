@@ -37,9 +37,12 @@ std::vector<unsigned char> accountSid() {
     return std::vector<unsigned char>(bytes, bytes + GetLengthSid(sid));
 }
 
-// Whether `sid` is the account's, SYSTEM's (S-1-5-18) or the Administrators group's (S-1-5-32-544).
+// Whether `sid` is the account's, SYSTEM's (S-1-5-18), the Administrators group's (S-1-5-32-544)
+// or CREATOR OWNER's (S-1-3-0), which stands for whoever creates an entry inside: the rights to
+// create one are granted apart.
 bool isTrustedSid(PSID sid, PSID account) {
-    return EqualSid(sid, account) || IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid);
+    return EqualSid(sid, account) || IsWellKnownSid(sid, WinLocalSystemSid) || IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
+           IsWellKnownSid(sid, WinCreatorOwnerSid);
 }
 
 // Whether an entry of `acl` lets an untrusted account change the folder. Entries that only pass
