@@ -38,7 +38,7 @@ struct ExitWork {
     std::wstring refusalMarker;            // created when the VM fails while it is created
     std::wstring startFolder;              // where the launch started, for a run again in place
     std::wstring assemblyProgram;          // Write of an ahead-of-time cache: the Java home's java
-    std::vector<std::wstring> assemblyArguments;  // and its arguments, the output's path last but one
+    std::vector<std::wstring> assemblyArguments;  // and its arguments
     std::wstring assemblyOutput;           // the assembly's standard output and error
 };
 
