@@ -424,6 +424,18 @@ class StartupCacheTest(WineTestCase):
                       "write to it\r\n", debug)
         self.assertEqual(list((self.app.folder / "tool.cache").iterdir()), [])
 
+    def test_vm_that_ends_while_it_starts_with_the_cache_runs_the_launch_again_without_it(self):
+        run, log = self.launch(self.LINES, failures="create-abort-with-cache")
+        self.assertNoReport(run)
+        self.assertEqual([line.split(" ")[0] for line in log if line.startswith(("JNI_CreateJavaVM", "abort", "DestroyJavaVM"))],
+                         ["JNI_CreateJavaVM", "abort", "JNI_CreateJavaVM", "DestroyJavaVM"])
+        self.assertIn("JNI_CreateJavaVM version=0x00010002 nOptions=0 ignoreUnrecognized=0", log)
+        self.assertEqual(len(list((self.app.folder / "tool.cache").glob("tool-*.refused"))), 1)
+        debug = (self.app.folder / "debug.txt").read_bytes().decode("latin-1")
+        self.assertRegex(debug, "The startup cache: the VM failed to start with it; the launch runs again without it\r\n"
+                                "(.*\r\n)*The startup cache: off, the VM failed to start with it before, with this "
+                                "configuration and VM\r\n")
+
     def test_cache_folder_the_code_page_lacks_reaches_the_vm_as_its_short_name(self):
         self.app = e2e.InstalledLauncher(LAUNCHER, self.temp / "中", "tool.exe")
         run, log = self.launch(self.LINES)
