@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 #include "launcher/DebugFile.h"
 #include "launcher/StartupCacheFolder.h"
@@ -48,18 +49,25 @@ bool isOlderThan(const std::wstring& path, std::uint64_t seconds) {
     return platform::secondsSinceWritten(path).value_or(0) > seconds;
 }
 
-// Removes the final caches of the application's other configurations, so that the folder holds
-// one per application, and the files of other starts that no running start still writes.
-// Files in use elsewhere may refuse; they go next time.
+// Removes the final caches of the application's other configurations but the one written last,
+// so that the folder holds at most two per application (two serve a launch that switches between
+// two configurations, such as heaps on both sides of the compressed pointers' limit), and the files
+// of other starts that no running start still writes. Files in use elsewhere may refuse; they go
+// next time.
 void removeLeftovers(const std::wstring& folder, const std::wstring& application, const std::wstring& stem) {
+    std::vector<std::pair<std::int64_t, std::wstring>> otherFinals;  // time written, path
     // Both systems let a listing go on while entries already listed are removed.
     platform::listDirectory(inFolder(folder, L""), [&](const platform::DirectoryEntry& entry) {
         if (entry.isDirectory || !isCacheFileOf(entry.name, application)) return;
         const std::wstring path = inFolder(folder, entry.name);
-        const bool lasting = endsWith(entry.name, L".jsa") || endsWith(entry.name, L".aot") || endsWith(entry.name, kRefusalSuffix);
         const bool other = !startsWith(entry.name, stem + L".");
-        if (lasting ? other : isOlderThan(path, kLeftoverSeconds)) platform::removeFile(path);
+        const bool final = endsWith(entry.name, L".jsa") || endsWith(entry.name, L".aot");
+        const bool refusal = endsWith(entry.name, kRefusalSuffix);
+        if (final && other) otherFinals.emplace_back(platform::fileStamp(path).value_or(platform::FileStamp{0, 0}).modified, path);
+        if ((refusal && other) || (!final && !refusal && isOlderThan(path, kLeftoverSeconds))) platform::removeFile(path);
     });
+    std::sort(otherFinals.rbegin(), otherFinals.rend());
+    for (std::size_t index = 1; index < otherFinals.size(); ++index) platform::removeFile(otherFinals[index].second);
 }
 
 // Publishes the ahead-of-time caches of `stem` whose assembly has finished under the final name
