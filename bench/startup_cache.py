@@ -8,10 +8,14 @@ handful of source files, started four ways on each Java of the machine, interlea
   - the launcher with the cache, first start: the cache folder is emptied just before, so the run
     records the classes and writes the archive at exit;
   - the launcher with the cache, later start: the archive is there.
+On Java 25 and later also the launcher with `wexal.startup.cache=aot`, the ahead-of-time cache:
+  - first start: the cache folder is emptied just before (after the previous assembly has ended),
+    so the run records; the assembly runs after it in a detached process and is not timed;
+  - later start: the cache was recorded, assembled and published beforehand.
 Prints min, median and max per command and the median ratios to `java`, and compares them with the
-targets. With --aot it also times `java` with the ahead-of-time cache of Java 25 and later
-(-XX:AOTCacheOutput on a first start, -XX:AOTCache later), the alternative the launcher does not
-choose. Needs Python 3 (standard library only), g++ and CMake; reuses the helpers of startup.py.
+targets. With --aot it also times `java` itself with the ahead-of-time cache (-XX:AOTCacheOutput
+on a first start, -XX:AOTCache later). Needs Python 3 (standard library only), g++ and CMake;
+reuses the helpers of startup.py.
 """
 
 import argparse
@@ -30,6 +34,11 @@ JAVA_VERSIONS = (17, 25)
 # Later starts with the cache, as a share of `java`'s median; first starts at most twice `java`'s.
 LATER_TARGETS = {17: 0.85, 25: 0.75}
 FIRST_TARGET = 2.0
+# The ahead-of-time cache on Java 25: later starts at most 0.6 of `java`, the recording start at
+# most 2.5 times.
+AOT_LATER_TARGET = 0.6
+AOT_FIRST_TARGET = 2.5
+ASSEMBLY_SECONDS = 180
 MAIN_CLASS = "com.sun.tools.javac.Main"
 
 
@@ -71,12 +80,13 @@ public class Part{index} {{
 
 
 def install_launcher(launcher, folder, name, jdk, cache):
-    """A copy of the launcher as `folder`/`name` beside its configuration, running javac on `jdk`."""
+    """A copy of the launcher as `folder`/`name` beside its configuration, running javac on `jdk`;
+    `cache` is the value of wexal.startup.cache, or None."""
     folder.mkdir(parents=True, exist_ok=True)
     shutil.copy2(launcher, folder / name)
     lines = [f"wexal.java.home.path={jdk}", f"wexal.main.class={MAIN_CLASS}"]
     if cache:
-        lines += ["wexal.startup.cache=true", f"wexal.startup.cache.dir={folder / (name + '.cache')}"]
+        lines += [f"wexal.startup.cache={cache}", f"wexal.startup.cache.dir={folder / (name + '.cache')}"]
     (folder / f"{name}.lap").write_text("\n".join(lines) + "\n")
     return folder / name
 
@@ -94,8 +104,23 @@ class Command:
         return run_once(self.line)
 
 
+def wait_for_assembly(folder):
+    """Waits until no ahead-of-time cache is being assembled in `folder` (a detached process that
+    the launcher started), at most ASSEMBLY_SECONDS."""
+    deadline = time.monotonic() + ASSEMBLY_SECONDS
+    while time.monotonic() < deadline:
+        outputs = list(folder.glob("*.aot.log")) if folder.is_dir() else []
+        if all("AOTCache creation is complete" in path.read_text(errors="replace") for path in outputs) and \
+                not any("rror" in path.read_text(errors="replace") for path in outputs):
+            return
+        time.sleep(0.2)
+
+
 def empty_folder(folder):
-    return lambda: shutil.rmtree(folder, ignore_errors=True)
+    def empty():
+        wait_for_assembly(folder)
+        shutil.rmtree(folder, ignore_errors=True)
+    return empty
 
 
 def commands_for(work, launcher, jdk, version, sources, aot):
@@ -106,9 +131,9 @@ def commands_for(work, launcher, jdk, version, sources, aot):
     def javac(line, name, before=None):
         return Command([*line, "-d", str(apps / "out" / name), *sources], apps / "out" / name, before)
 
-    plain = install_launcher(launcher, apps, "javac-plain", jdk, cache=False)
-    cached = install_launcher(launcher, apps, "javac-cached", jdk, cache=True)
-    first = install_launcher(launcher, apps, "javac-first", jdk, cache=True)
+    plain = install_launcher(launcher, apps, "javac-plain", jdk, cache=None)
+    cached = install_launcher(launcher, apps, "javac-cached", jdk, cache="true")
+    first = install_launcher(launcher, apps, "javac-first", jdk, cache="true")
     java = [str(jdk / "bin" / "java"), MAIN_CLASS]
     commands = {
         "java": javac(java, "java"),
@@ -116,6 +141,14 @@ def commands_for(work, launcher, jdk, version, sources, aot):
         "launcher, cache, first start": javac([first], "first", empty_folder(apps / "javac-first.cache")),
         "launcher, cache, later start": javac([cached], "cached"),
     }
+    if version >= 25:
+        aot_first = install_launcher(launcher, apps, "javac-aot-first", jdk, cache="aot")
+        aot_later = install_launcher(launcher, apps, "javac-aot-later", jdk, cache="aot")
+        commands["launcher, AOT cache, first start"] = javac([aot_first], "aot-first", empty_folder(apps / "javac-aot-first.cache"))
+        commands["launcher, AOT cache, later start"] = javac([aot_later], "aot-later")
+        javac([aot_later], "aot-prepare").run()
+        wait_for_assembly(apps / "javac-aot-later.cache")
+        javac([aot_later], "aot-prepare").run()  # publishes the assembled cache
     if aot and version >= 25:
         first_aot, later_aot = apps / "first.aot", apps / "later.aot"
         commands["java, AOT cache, first start"] = javac(
@@ -168,7 +201,15 @@ def bench_java(work, launcher, version, sources, rounds, warmup, aot):
     say()
     later = samples["launcher, cache, later start"].median_wall() / java
     first = samples["launcher, cache, first start"].median_wall() / java
-    return [
+    rows = []
+    if "launcher, AOT cache, later start" in samples:
+        aot_later = samples["launcher, AOT cache, later start"].median_wall() / java
+        aot_first = samples["launcher, AOT cache, first start"].median_wall() / java
+        rows = [(f"Java {version}: later start with AOT cache / java", f"{aot_later:.3f}", f"<= {AOT_LATER_TARGET:.2f}",
+                 verdict(aot_later, AOT_LATER_TARGET, decimals=3)),
+                (f"Java {version}: recording start with AOT cache / java", f"{aot_first:.3f}",
+                 f"<= {AOT_FIRST_TARGET:.2f}", verdict(aot_first, AOT_FIRST_TARGET, decimals=3))]
+    return rows + [
         (f"Java {version}: later start with cache / java", f"{later:.3f}", f"<= {LATER_TARGETS[version]:.2f}",
          verdict(later, LATER_TARGETS[version], decimals=3)),
         (f"Java {version}: first start with cache / java", f"{first:.3f}", f"<= {FIRST_TARGET:.2f}",

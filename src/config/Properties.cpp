@@ -191,7 +191,10 @@ void Properties::setSplash(const std::wstring& value) {
 }
 
 void Properties::setStartupCache(const std::wstring& value) {
-    m_startupCache = toBool(value);
+    std::wstring word = toLowerAscii(value);
+    trim(word);
+    m_startupCacheAheadOfTime = word == L"aot";
+    m_startupCache = m_startupCacheAheadOfTime || toBool(value);
 }
 
 void Properties::setStartupCacheDir(const std::wstring& value) {

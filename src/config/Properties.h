@@ -132,6 +132,8 @@ public:
     const std::wstring& getSplash() const { return m_splashFile; }
     const std::wstring& getServiceName() const { return m_serviceName; }
     bool isStartupCache() const { return m_startupCache; }
+    // Whether the startup cache is the ahead-of-time cache (wexal.startup.cache=aot).
+    bool isStartupCacheAheadOfTime() const { return m_startupCacheAheadOfTime; }
     const std::wstring& getStartupCacheDir() const { return m_startupCacheDir; }
     // The display name: the configured one, the service name when none is.
     const std::wstring& getServiceDisplayName() const;
@@ -209,5 +211,6 @@ private:
     std::uint32_t m_memoryInitLowerLimit = 0;
     std::wstring m_splashFile;
     bool m_startupCache = false;
+    bool m_startupCacheAheadOfTime = false;
     std::wstring m_startupCacheDir;
 };

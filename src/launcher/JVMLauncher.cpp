@@ -217,7 +217,7 @@ VmInitArgs JVMLauncher::buildInitArgs() {
     return reportFailures(L"Error while setting up JVM init arguments.", [this] {
         completePathOptions(m_properties);
         addStartupCacheOptions(m_properties);
-        return VmInitArgs(m_properties.getJavaSystemProperties(), systemVmTextEncoding(), vmExitHook.load());
+        return VmInitArgs(m_properties.getJavaSystemProperties(), systemVmTextEncoding(), vmExitHook.load(), startupCacheAbortHook());
     });
 }
 
@@ -232,7 +232,10 @@ void JVMLauncher::createJavaVm(const VmLibrary& vmLibrary) {
         if (!debugFile.empty()) {
             for (const std::wstring& note : initArgs.notes()) appendDebugLine(debugFile, note);
         }
-        return vmLibrary.createJavaVm(&javaVm, reinterpret_cast<void**>(&env), initArgs.get());
+        setVmStage(VmStage::Creating);
+        const jint created = vmLibrary.createJavaVm(&javaVm, reinterpret_cast<void**>(&env), initArgs.get());
+        setVmStage(VmStage::Running);
+        return created;
     }();
     if (result < 0) throw LaunchError{L"Cannot create Java VM."};
     m_env = env;
@@ -296,7 +299,9 @@ void JVMLauncher::tearDown(const VmLibrary& vmLibrary) {
     // can end too; attached, DestroyJavaVM would wait for that thread for good.
     m_javaVm->DetachCurrentThread();
     m_env = nullptr;
+    setVmStage(VmStage::Destroying);
     m_javaVm->DestroyJavaVM();  // returns once the program's last non-daemon thread has ended
+    setVmStage(VmStage::Running);
     m_vmAlive = false;
     // A console event that got past the flag before it was cleared may still be inside the VM
     // library, and may stay there for good. Its library then stays loaded: the process ends right

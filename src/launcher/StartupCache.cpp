@@ -1,18 +1,21 @@
-// The class-data cache: the choice of folder, file and VM options, and the work left for the
-// process's end.
+// The startup cache: the checks that keep a launch from failing because of it, the folder, the VM
+// options, and what the debug file says.
 #include "launcher/StartupCache.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
+#include <functional>
 #include <optional>
 #include <utility>
 
 #include "config/Properties.h"
 #include "launcher/DebugFile.h"
+#include "launcher/StartupCacheFiles.h"
+#include "launcher/StartupCacheFolder.h"
 #include "launcher/StartupCacheKey.h"
+#include "launcher/VmOptionText.h"
 #include "platform/FileStore.h"
 #include "platform/Files.h"
+#include "platform/Memory.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
 #include "platform/TextEncoding.h"
@@ -21,68 +24,29 @@
 namespace {
 
 constexpr int kFirstArchivingJava = 13;
-constexpr int kFirstSelfMaintainingJava = 19;
-constexpr int kFirstAotLoggingJava = 25;
-// An archive takes tens of megabytes, and a VM that cannot write it whole ends the process with
-// an error; with less free space than this no archive is written.
-constexpr std::uint64_t kMinimumFreeBytes = std::uint64_t{256} << 20;
-constexpr std::size_t kHashDigits = 16;
-// The end of the name of an archive that the VM writes and the launcher has not published yet.
-const wchar_t kUnpublishedSuffix[] = L".jsa.part";
-// The first four bytes of every dynamic class-data archive (the number 0xf00baba8, little-endian).
-const std::string kDynamicArchiveMagic = "\xa8\xab\x0b\xf0";
+constexpr int kFirstAotJava = 25;
 
-// What the process's end still has to do for the cache.
-struct ExitWork {
-    std::wstring writtenArchive;
-    std::wstring archive;
-    std::wstring vmLog;
-    std::wstring debugFile;
-};
-
-ExitWork& exitWork() {
-    static ExitWork work;
-    return work;
-}
-
-// Calls `visit` with each line of `text`, without its line end.
-template <class Visit>
-void forEachLine(const std::string& text, Visit visit) {
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        visit(line);
-        start = end + 1;
+// The options of a variable the VM reads as options, split at blanks as the VM splits them.
+std::vector<std::wstring> variableOptions(const wchar_t* variable) {
+    std::vector<std::wstring> options;
+    const std::wstring value = platform::environmentVariable(variable).value_or(L"");
+    std::size_t start = 0;
+    while ((start = value.find_first_not_of(L" \t\r\n", start)) != std::wstring::npos) {
+        const std::size_t end = std::min(value.find_first_of(L" \t\r\n", start), value.size());
+        options.push_back(value.substr(start, end - start));
+        start = end;
     }
+    return options;
 }
 
-// Appends each line of the VM's cache messages to the debug file and removes their file. (The VM
-// cannot log into the debug file itself: it empties a log file when it opens it.)
-void moveVmLogIntoDebugFile(const std::wstring& vmLog, const std::wstring& debugFile) {
-    const std::optional<std::string> bytes = platform::readFileBytes(vmLog);
-    platform::removeFile(vmLog);
-    if (bytes) forEachLine(*bytes, [&](const std::string& line) { appendDebugLine(debugFile, fromUtf8(line)); });
-}
-
-// Runs when the process ends, once the VM has written its archive: the VM writes it on its way
-// out, both when DestroyJavaVM returns and when System.exit ends the process. (On Windows the VM's
-// own C runtime ends a System.exit, which may skip this; the next start that writes removes the
-// unpublished file.)
-void finishAtExit() {
-    const ExitWork& work = exitWork();
-    // Publishing under the final name in one step means a concurrent launch never maps a partly
-    // written archive. It fails when another launch published first, or when the VM wrote none.
-    if (!work.writtenArchive.empty() && !platform::renameWithoutReplacing(work.writtenArchive, work.archive)) {
-        platform::removeFile(work.writtenArchive);
-    }
-    if (!work.vmLog.empty()) moveVmLogIntoDebugFile(work.vmLog, work.debugFile);
-}
-
-void scheduleExitWork(const CachePlan& plan, const std::wstring& debugFile) {
-    if (plan.writtenArchive.empty() && plan.vmLog.empty()) return;
-    exitWork() = ExitWork{plan.writtenArchive, plan.archive, plan.vmLog, debugFile};
-    std::atexit(finishAtExit);
+// Every option the VM will see, in the order it applies them: JAVA_TOOL_OPTIONS, the launch's,
+// then _JAVA_OPTIONS.
+std::vector<std::wstring> effectiveOptions(const std::vector<std::wstring>& options) {
+    std::vector<std::wstring> all = variableOptions(L"JAVA_TOOL_OPTIONS");
+    all.insert(all.end(), options.begin(), options.end());
+    const std::vector<std::wstring> last = variableOptions(L"_JAVA_OPTIONS");
+    all.insert(all.end(), last.begin(), last.end());
+    return all;
 }
 
 // JAVA_VERSION of the Java home's release file, without its quotes; empty when there is none.
@@ -110,138 +74,142 @@ std::wstring applicationName(const std::wstring& exePath) {
     return name;
 }
 
-// `name` inside `folder`, joined by a separator unless the folder ends in one.
-std::wstring inFolder(const std::wstring& folder, const std::wstring& name) {
-    const bool separated = endsWith(folder, std::wstring(1, platform::kPathSeparator)) || endsWith(folder, L"/");
-    return separated ? folder + name : folder + platform::kPathSeparator + name;
+// Whether the VM library's folder holds the base archive that a program's archive builds on
+// (another one without compressed object pointers): without it the VM archives nothing.
+bool hasBaseArchive(const std::wstring& vmLibrary, bool compressedOops) {
+    const std::wstring folder = vmLibrary.substr(0, vmLibrary.rfind(platform::kPathSeparator) + 1);
+    return platform::fileStamp(folder + (compressedOops ? L"classes.jsa" : L"classes_nocoops.jsa")).has_value();
 }
 
-// The user's cache folder for `application`; empty when no place's variable is set.
-std::wstring userCacheFolder(const std::wstring& application) {
-    for (const platform::UserCacheRoot* root = platform::kUserCacheRoots; root->variable; ++root) {
-        const std::optional<std::wstring> value = platform::environmentVariable(root->variable);
-        if (value && !value->empty()) return inFolder(*value + root->below, application + root->inside);
+// Why the launch gets no cache, whatever the folder; empty when nothing stands against it.
+std::wstring reasonAgainstCache(const std::vector<std::wstring>& options, const std::vector<std::wstring>& effective,
+                                const JVM& jvm, int javaFeature, bool compressedOops) {
+    if (std::any_of(options.begin(), options.end(), choosesOwnClassSharing)) {
+        return L"the VM options choose their own class-data sharing";
     }
+    if (std::any_of(effective.begin(), effective.end(), choosesOwnClassSharing)) {
+        return L"JAVA_TOOL_OPTIONS or _JAVA_OPTIONS choose their own class-data sharing";
+    }
+    if (javaFeature < kFirstArchivingJava) return L"the VM keeps no class-data archive of a program";
+    const std::wstring sharingOff = whySharingIsOff(effective);
+    if (!sharingOff.empty()) return sharingOff;
+    if (!hasBaseArchive(jvm.getJvmPath(), compressedOops)) return L"the VM has no default class-data archive to build on";
+    if (!classPathCanBeArchived(effective)) return L"a folder of the class path holds files, and the VM archives jar files only";
     return {};
 }
 
-// The cache folders to try, in order: the configured one alone; else one beside the
-// configuration file (which lies beside the executable), then the user's.
-std::vector<std::wstring> candidateFolders(const Properties& properties, const std::wstring& application) {
-    if (!properties.getStartupCacheDir().empty()) return {properties.getStartupCacheDir()};
+// Whether this process can create files in `folder`: a probe of its own, created exclusively.
+bool canWriteIn(const std::wstring& folder) {
+    const std::wstring probe = inFolder(folder, L"probe-" + unpredictableTag());
+    if (!platform::createNewFile(probe)) return false;
+    platform::removeFile(probe);
+    return true;
+}
+
+using Note = std::function<void(const std::wstring&)>;
+
+// The private cache folder of the launch, in which this process can create files; empty, with
+// the reason noted, when there is none. Notes each folder passed over.
+std::wstring usableFolder(const Properties& properties, const std::wstring& application, const Note& note) {
     const std::wstring& exe = properties.getFullPathAndNameOfExe();
-    std::vector<std::wstring> folders{exe.substr(0, exe.rfind(platform::kPathSeparator) + 1) + application + L".cache"};
-    const std::wstring user = userCacheFolder(application);
-    if (!user.empty()) folders.push_back(user);
-    return folders;
-}
-
-// The first candidate folder that exists or can be created, and in which this process can create
-// files; empty when there is none.
-std::wstring writableFolder(const Properties& properties, const std::wstring& application) {
-    const std::wstring probeName = application + L"-" + toDecimal(platform::processId()) + L".probe";
-    for (const std::wstring& folder : candidateFolders(properties, application)) {
-        const std::wstring probe = inFolder(folder, probeName);
-        if (platform::createDirectories(folder) && platform::createNewFile(probe)) {
-            platform::removeFile(probe);
-            return folder;
-        }
+    const std::wstring folder =
+        privateCacheFolder(cacheFolderCandidates(properties.getStartupCacheDir(), exe, application),
+                           [&](const std::wstring& refused, const std::wstring& why) { note(L"not in " + refused + L", " + why); });
+    if (folder.empty()) {
+        note(L"off, no private cache folder");
+        return {};
     }
-    return {};
-}
-
-// Whether `name` is one of the cache files of `application`: "<application>-<hash>." and more.
-bool isCacheFileOf(const std::wstring& name, const std::wstring& application) {
-    const std::wstring prefix = application + L"-";
-    if (!startsWith(name, prefix) || name.size() <= prefix.size() + kHashDigits) return false;
-    const bool hex = name.substr(prefix.size(), kHashDigits).find_first_not_of(L"0123456789abcdef") == std::wstring::npos;
-    return hex && name[prefix.size() + kHashDigits] == L'.';
-}
-
-// Removes the files of the application's other configurations, so that the folder holds one
-// cache per application, and the archives that earlier starts of this configuration wrote but
-// never published (a process ended by the VM on Windows does not run the launcher's exit work).
-// Files in use elsewhere may refuse; they go next time.
-void removeStaleFiles(const std::wstring& folder, const std::wstring& application, const std::wstring& stem) {
-    // Both systems let a listing go on while entries already listed are removed.
-    platform::listDirectory(inFolder(folder, L""), [&](const platform::DirectoryEntry& entry) {
-        const bool ofThisConfiguration = startsWith(entry.name, stem + L".");
-        const bool unpublished = endsWith(entry.name, kUnpublishedSuffix);
-        if (!entry.isDirectory && isCacheFileOf(entry.name, application) && (!ofThisConfiguration || unpublished)) {
-            platform::removeFile(inFolder(folder, entry.name));
-        }
-    });
-}
-
-// Whether the file `archive` begins as a dynamic class-data archive does. Anything else under the
-// name (a damaged file, another kind of archive) is rewritten, since an old VM would keep ignoring it.
-bool looksLikeDynamicArchive(const std::wstring& archive) {
-    return platform::readFileStart(archive, kDynamicArchiveMagic.size()) == kDynamicArchiveMagic;
-}
-
-// The plan for the archive "<folder>/<application>-<hash>.jsa": read it when it is there, else
-// write it; empty when it must be written and the folder's volume has too little space for it.
-std::optional<CachePlan> planFor(const std::wstring& folder, const std::wstring& application, const std::wstring& hash,
-                                 bool withVmLog) {
-    const std::wstring stem = application + L"-" + hash;
-    const std::wstring ownStem = inFolder(folder, stem + L"." + toDecimal(platform::processId()));
-    CachePlan plan{CacheAction::Read, inFolder(folder, stem + L".jsa"), {}, withVmLog ? ownStem + L".log" : L""};
-    const bool roomy = platform::freeBytes(folder).value_or(0) >= kMinimumFreeBytes;
-    if (looksLikeDynamicArchive(plan.archive)) {
-        if (roomy) plan.action = CacheAction::ReadAndKeepCurrent;
-        return plan;
+    if (!canWriteIn(folder)) {
+        note(L"off, no cache folder can be written");
+        return {};
     }
-    if (!roomy) return std::nullopt;
-    platform::removeFile(plan.archive);
-    removeStaleFiles(folder, application, stem);
-    plan.action = CacheAction::Write;
-    plan.writtenArchive = ownStem + kUnpublishedSuffix;
-    return plan;
+    // The VM reads a list separator in an archive option as the start of a second archive's path.
+    if (inFolder(folder, application).find(platform::kPathListSeparator) != std::wstring::npos) {
+        note(L"off, the cache's path holds the path list separator");
+        return {};
+    }
+    return folder;
 }
 
 // The options that keep the VM's cache messages off standard output, where its warnings go by
-// default, and send them to `vmLog` when it is set.
+// default, and send them to `vmLog`.
 std::vector<std::wstring> loggingOptions(int javaFeature, const std::wstring& vmLog) {
-    const bool aot = javaFeature >= kFirstAotLoggingJava;
+    const bool aot = javaFeature >= kFirstAotJava;
     std::vector<std::wstring> options{L"-Xlog:cds*=off"};
     if (aot) options.push_back(std::wstring(L"-Xlog:aot*=off"));
     // Quoted, so that a drive letter's colon is no separator of the option; a quote cannot be.
-    if (!vmLog.empty() && vmLog.find(L'"') == std::wstring::npos) {
+    if (vmLog.find(L'"') == std::wstring::npos) {
         options.push_back(std::wstring(aot ? L"-Xlog:cds,aot" : L"-Xlog:cds") + L":file=\"" + vmLog + L"\"::filecount=0");
     }
     return options;
 }
 
+// Whether every option of the cache, with its folder written as `vmFolder`, fits the VM's code page.
+bool fitsCodePage(int javaFeature, const CacheFiles& files, const std::wstring& vmFolder, const VmTextEncoding& encoding) {
+    const std::vector<std::wstring> options = startupCacheOptions(javaFeature, planIn(files, vmFolder));
+    return std::all_of(options.begin(), options.end(), [&](const std::wstring& option) { return encoding.encode(option).has_value(); });
+}
+
+// The cache folder as the VM's options name it: its own path where the VM's code page carries
+// the options, else its short name; empty when neither fits.
+std::optional<std::wstring> folderForVm(int javaFeature, const CacheFiles& files, const std::wstring& folder) {
+    const VmTextEncoding encoding = systemVmTextEncoding();
+    if (fitsCodePage(javaFeature, files, folder, encoding)) return folder;
+    const std::optional<std::wstring> shortFolder = encoding.shortPath(folder);
+    if (!shortFolder || !fitsCodePage(javaFeature, files, *shortFolder, encoding)) return std::nullopt;
+    return shortFolder;
+}
+
 // How the debug file names what the cache does.
-std::wstring description(int javaFeature, const CachePlan& plan) {
-    const bool keptCurrent = plan.action == CacheAction::ReadAndKeepCurrent && javaFeature >= kFirstSelfMaintainingJava;
-    const wchar_t* const how = plan.action == CacheAction::Write ? L", written at exit"
-                               : keptCurrent                     ? L", read and kept current by the VM"
-                                                                 : L", read";
-    return (keptCurrent ? L"automatic class-data archive " : L"dynamic class-data archive ") + plan.archive + how;
-}
-
-// Whether the VM library's folder holds the VM's default class-data archive, on which a program's
-// archive builds: without it the VM warns on every start and archives nothing.
-bool hasDefaultArchive(const std::wstring& vmLibrary) {
-    const std::wstring folder = vmLibrary.substr(0, vmLibrary.rfind(platform::kPathSeparator) + 1);
-    return platform::fileStamp(folder + L"classes.jsa").has_value();
-}
-
-// Why the launch gets no cache, whatever the folder; empty when nothing stands against it.
-std::wstring reasonAgainstCache(const std::vector<std::wstring>& options, const JVM& jvm, int javaFeature) {
-    if (std::any_of(options.begin(), options.end(), choosesOwnClassSharing)) {
-        return L"the VM options choose their own class-data sharing";
+std::wstring description(const CachePlan& plan) {
+    if (plan.kind == CacheKind::AheadOfTime) {
+        return L"ahead-of-time cache " + plan.archive +
+               (plan.action == CacheAction::Write ? L", recorded now and assembled after the program ends" : L", read");
     }
-    if (javaFeature < kFirstArchivingJava) return L"the VM keeps no class-data archive of a program";
-    if (!hasDefaultArchive(jvm.getJvmPath())) return L"the VM has no default class-data archive to build on";
-    if (!classPathCanBeArchived(options)) return L"a folder of the class path holds files, and the VM archives jar files only";
-    return {};
+    return L"dynamic class-data archive " + plan.archive + (plan.action == CacheAction::Write ? L", written at exit" : L", read");
 }
 
-// Writes "The startup cache: <text><more>" to the debug file, if there is one.
-void noteInDebugFile(const std::wstring& debugFile, const wchar_t* text, const std::wstring& more) {
-    if (!debugFile.empty()) appendDebugLine(debugFile, L"The startup cache: " + (text + more));
+// The assembly of the ahead-of-time cache that `plan` records: the Java home's own launcher with
+// the options that shape class loading, reading the recording and writing `assembled`.
+void addAssembly(ExitWork& work, const JVM& jvm, const std::vector<std::wstring>& options, const CachePlan& vmPlan,
+                 const std::wstring& assembled) {
+    work.assemblyProgram = jvm.getJavaHomePath() + platform::kPathSeparator + L"bin" + platform::kPathSeparator + platform::kJavaProgramName;
+    for (const std::wstring& option : options) {
+        if (changesClassLoading(option)) work.assemblyArguments.push_back(option);
+    }
+    work.assemblyArguments.push_back(L"-XX:AOTMode=create");
+    work.assemblyArguments.push_back(L"-XX:AOTConfiguration=" + vmPlan.written);
+    work.assemblyArguments.push_back(L"-XX:AOTCache=" + assembled);
+}
+
+// The hook for the VM's failures, once the launch has a cache.
+VmAbortHook& abortHook() {
+    static VmAbortHook hook = nullptr;
+    return hook;
+}
+
+// Inserts the cache's options, naming the folder as `vmFolder`, before the configured ones, and
+// schedules the work of the process's end.
+void putInPlace(Properties& properties, int javaFeature, const CacheFiles& files, const std::wstring& folder,
+                const std::wstring& vmFolder) {
+    std::vector<std::wstring>& options = properties.getJavaSystemProperties();
+    const CachePlan vmPlan = planIn(files, vmFolder);
+    ExitWork work{planIn(files, folder), properties.getDebugFile(), refusalMarker(folder, files.stem), properties.getCallerDir(),
+                  {}, {}, {}};
+    if (files.kind == CacheKind::AheadOfTime && files.action == CacheAction::Write) {
+        addAssembly(work, *properties.getFoundJvm(), options, vmPlan, inFolder(vmFolder, files.own + L".aot.part"));
+        work.assemblyOutput = inFolder(folder, files.own + L".aot.log");
+    }
+    std::vector<std::wstring> cacheOptions = startupCacheOptions(javaFeature, vmPlan);
+    for (std::wstring& option : options) cacheOptions.push_back(std::move(option));
+    options.swap(cacheOptions);
+    scheduleExitWork(std::move(work));
+    abortHook() = exitWorkAbortHook();
+}
+
+// Writes "The startup cache: <text>" to the debug file, if there is one.
+void noteInDebugFile(const std::wstring& debugFile, const std::wstring& text) {
+    if (!debugFile.empty()) appendDebugLine(debugFile, L"The startup cache: " + text);
 }
 
 }  // namespace
@@ -249,16 +217,23 @@ void noteInDebugFile(const std::wstring& debugFile, const wchar_t* text, const s
 std::vector<std::wstring> startupCacheOptions(int javaFeature, const CachePlan& plan) {
     if (javaFeature < kFirstArchivingJava) return {};
     std::vector<std::wstring> options = loggingOptions(javaFeature, plan.vmLog);
-    if (plan.action == CacheAction::Write) {
-        // A file of this process's own, rather than -XX:+AutoCreateSharedArchive on the final
-        // name: two launches that write at once would write into the same file.
-        options.push_back(L"-XX:ArchiveClassesAtExit=" + plan.writtenArchive);
+    const bool dynamic = plan.kind == CacheKind::DynamicArchive;
+    if (plan.action == CacheAction::Read) {
+        options.push_back((dynamic ? L"-XX:SharedArchiveFile=" : L"-XX:AOTCache=") + plan.archive);
         return options;
     }
-    if (plan.action == CacheAction::ReadAndKeepCurrent && javaFeature >= kFirstSelfMaintainingJava) {
-        options.push_back(std::wstring(L"-XX:+AutoCreateSharedArchive"));
+    // A file of this process's own, rather than the VM's automatic archive on the final name: two
+    // launches that write at once would write into the same file, and a VM that cannot map an
+    // archive would rewrite it in place.
+    if (dynamic) {
+        options.push_back(L"-XX:ArchiveClassesAtExit=" + plan.written);
+        return options;
     }
-    options.push_back(L"-XX:SharedArchiveFile=" + plan.archive);
+    // The recording VM says on standard output where it wrote; that line is not the program's.
+    for (std::wstring option : {std::wstring(L"-XX:+UnlockDiagnosticVMOptions"), std::wstring(L"-XX:-DisplayVMOutput"),
+                                std::wstring(L"-XX:AOTMode=record"), L"-XX:AOTConfiguration=" + plan.written}) {
+        options.push_back(std::move(option));
+    }
     return options;
 }
 
@@ -272,27 +247,35 @@ int javaFeatureVersion(const std::wstring& version) {
 }
 
 void addStartupCacheOptions(Properties& properties) {
+    abortHook() = nullptr;
     if (!properties.isStartupCache()) return;
     const std::wstring& debugFile = properties.getDebugFile();
-    const auto note = [&](const wchar_t* text, const std::wstring& more = {}) { noteInDebugFile(debugFile, text, more); };
-    std::vector<std::wstring>& options = properties.getJavaSystemProperties();
+    const Note note = [&](const std::wstring& text) { noteInDebugFile(debugFile, text); };
+    const std::vector<std::wstring> effective = effectiveOptions(properties.getJavaSystemProperties());
     const JVM& jvm = *properties.getFoundJvm();
     const int javaFeature = chosenJavaFeature(jvm);
-    const std::wstring reason = reasonAgainstCache(options, jvm, javaFeature);
-    if (!reason.empty()) return note(L"off, ", reason);
+    const bool compressedOops = !withoutCompressedOops(effective, platform::physicalMemory().totalBytes);
+    const std::wstring reason = reasonAgainstCache(properties.getJavaSystemProperties(), effective, jvm, javaFeature, compressedOops);
+    if (!reason.empty()) return note(L"off, " + reason);
     const std::wstring application = applicationName(properties.getFullPathAndNameOfExe());
-    const std::wstring folder = writableFolder(properties, application);
-    if (folder.empty()) return note(L"off, no cache folder can be written");
-    // The VM reads a list separator in an archive option as the start of a second archive's path.
-    if (inFolder(folder, application).find(platform::kPathListSeparator) != std::wstring::npos) {
-        return note(L"off, the cache's path holds the path list separator");
-    }
-    const std::wstring hash = shortHash(cacheDependencies(jvm.getJvmPath(), options));
-    const std::optional<CachePlan> plan = planFor(folder, application, hash, !debugFile.empty());
-    if (!plan) return note(L"off, too little free space in ", folder);
-    std::vector<std::wstring> cacheOptions = startupCacheOptions(javaFeature, *plan);
-    for (std::wstring& option : options) cacheOptions.push_back(std::move(option));
-    options.swap(cacheOptions);
-    note(L"", description(javaFeature, *plan));
-    scheduleExitWork(*plan, debugFile);
+    const std::wstring folder = usableFolder(properties, application, note);
+    if (folder.empty()) return;
+    const bool aot = properties.isStartupCacheAheadOfTime() && javaFeature >= kFirstAotJava;
+    std::wstring whyNot;
+    const std::optional<CacheFiles> files =
+        chooseCacheFiles(folder, application, shortHash(cacheDependencies(jvm.getJvmPath(), effective, compressedOops)),
+                         aot ? CacheKind::AheadOfTime : CacheKind::DynamicArchive, whyNot);
+    if (!files) return note(L"off, " + whyNot);
+    const std::optional<std::wstring> vmFolder = folderForVm(javaFeature, *files, folder);
+    if (!vmFolder) return note(L"off, the code page lacks characters of the cache's path and of its short name");
+    putInPlace(properties, javaFeature, *files, folder, *vmFolder);
+    note(description(planIn(*files, folder)));
+}
+
+VmAbortHook startupCacheAbortHook() {
+    return abortHook();
+}
+
+void setVmStage(VmStage stage) {
+    setExitWorkStage(stage);
 }

@@ -83,6 +83,25 @@ bool isFolderWithEntries(const std::wstring& path) {
     return holdsEntries;
 }
 
+// Bytes per unit of a VM size: none, k, m, g or t, in either case; 0 for anything else.
+std::uint64_t bytesPerUnit(const std::wstring& unit) {
+    const std::wstring units = L"kmgt";
+    if (unit.empty()) return 1;
+    const std::size_t power = unit.size() == 1 ? units.find(static_cast<wchar_t>(unit[0] | 0x20)) : std::wstring::npos;
+    return power == std::wstring::npos ? 0 : std::uint64_t{1} << (10 * (power + 1));
+}
+
+// The size an option "<prefix><digits>[unit]" gives; empty for other options and malformed sizes.
+std::optional<std::uint64_t> sizeOption(const std::wstring& option, const std::wstring& prefix) {
+    if (!startsWith(option, prefix)) return std::nullopt;
+    std::uint64_t value = 0;
+    std::size_t at = prefix.size();
+    for (; at < option.size() && isAsciiDigit(option[at]) && value < (std::uint64_t{1} << 40); ++at) value = value * 10 + (option[at] - L'0');
+    const std::uint64_t scale = bytesPerUnit(option.substr(at));
+    if (at == prefix.size() || scale == 0) return std::nullopt;
+    return value * scale;
+}
+
 bool startsWithAny(const std::wstring& text, std::initializer_list<const wchar_t*> prefixes) {
     return std::any_of(prefixes.begin(), prefixes.end(), [&](const wchar_t* prefix) { return startsWith(text, prefix); });
 }
@@ -103,8 +122,34 @@ bool changesClassLoading(const std::wstring& option) {
                                   L"--", L"-Djava.class.path=", L"-Djdk.module.", L"-Djava.system.class.loader="});
 }
 
-std::wstring cacheDependencies(const std::wstring& vmLibrary, const std::vector<std::wstring>& options) {
+std::wstring whySharingIsOff(const std::vector<std::wstring>& options) {
+    // The last of several opposite options counts, as in the VM.
+    std::wstring reason;
+    for (const std::wstring& option : options) {
+        if (option == L"-Xshare:off") reason = L"-Xshare:off switches class-data sharing off";
+        if (option == L"-Xshare:auto" || option == L"-Xshare:on") reason.clear();
+        if (option == L"-XX:-UseCompressedClassPointers") reason = L"-XX:-UseCompressedClassPointers leaves the VM without a base archive";
+        if (option == L"-XX:+UseCompressedClassPointers") reason.clear();
+    }
+    return reason;
+}
+
+bool withoutCompressedOops(const std::vector<std::wstring>& options, std::uint64_t physicalBytes) {
+    // Compressed pointers reach 32 GB of heap at the VM's default object alignment.
+    constexpr std::uint64_t kCompressedOopsHeapLimit = std::uint64_t{32} << 30;
+    std::uint64_t maxHeap = physicalBytes / 4;
+    bool switchedOff = false;
+    for (const std::wstring& option : options) {
+        if (option == L"-XX:-UseCompressedOops" || option == L"-XX:+UseCompressedOops") switchedOff = option[4] == L'-';
+        if (const std::optional<std::uint64_t> heap = sizeOption(option, L"-Xmx")) maxHeap = *heap;
+        if (const std::optional<std::uint64_t> heap = sizeOption(option, L"-XX:MaxHeapSize=")) maxHeap = *heap;
+    }
+    return switchedOff || maxHeap >= kCompressedOopsHeapLimit;
+}
+
+std::wstring cacheDependencies(const std::wstring& vmLibrary, const std::vector<std::wstring>& options, bool compressedOops) {
     std::wstring text = L"vm " + vmLibrary + stampText(vmLibrary) + L"\n";
+    text += compressedOops ? L"compressed object pointers\n" : L"uncompressed object pointers\n";
     for (const std::wstring& option : options) {
         if (changesClassLoading(option)) text += L"option " + option + L"\n";
     }
@@ -124,8 +169,12 @@ std::wstring shortHash(const std::wstring& text) {
         hash ^= byte;
         hash *= 0x100000001b3;
     }
+    return sixteenHexDigits(hash);
+}
+
+std::wstring sixteenHexDigits(std::uint64_t value) {
     const wchar_t* const digits = L"0123456789abcdef";
     std::wstring hex(16, L'0');
-    for (int i = 15; i >= 0; --i, hash >>= 4) hex[static_cast<std::size_t>(i)] = digits[hash & 0xF];
+    for (int i = 15; i >= 0; --i, value >>= 4) hex[static_cast<std::size_t>(i)] = digits[value & 0xF];
     return hex;
 }

@@ -23,13 +23,14 @@ bool describePendingException(JNIEnv* env) {
 
 }  // namespace
 
-VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options, const VmTextEncoding& encoding, VmExitHook exitHook) {
-    m_texts.reserve(options.size() + 1);
+VmInitArgs::VmInitArgs(const std::vector<std::wstring>& options, const VmTextEncoding& encoding, VmExitHook exitHook,
+                       VmAbortHook abortHook) {
+    m_texts.reserve(options.size() + 2);
     for (const std::wstring& option : options) addOption(option, encoding);
-    if (exitHook != nullptr) m_texts.emplace_back("exit");
     for (std::string& text : m_texts) m_options.push_back(JavaVMOption{text.data(), nullptr});
-    // The VM takes the hook as the "exit" option's extra information.
-    if (exitHook != nullptr) m_options.back().extraInfo = reinterpret_cast<void*>(exitHook);
+    // The VM takes each hook as its option's extra information; the option texts are literals.
+    if (exitHook != nullptr) m_options.push_back(JavaVMOption{const_cast<char*>("exit"), reinterpret_cast<void*>(exitHook)});
+    if (abortHook != nullptr) m_options.push_back(JavaVMOption{const_cast<char*>("abort"), reinterpret_cast<void*>(abortHook)});
     m_args.version = JNI_VERSION_1_2;
     m_args.nOptions = static_cast<jint>(m_options.size());
     m_args.options = m_options.data();

@@ -13,17 +13,21 @@
 // before the process ends.
 using VmExitHook = void(JNICALL*)(jint exitCode);
 
+// Called when the VM ends the process because of a failure (one while it is created, or while it
+// writes a class-data archive on its way out, or a fatal error), just before the process ends.
+using VmAbortHook = void(JNICALL*)();
+
 // The VM's init arguments: JNI 1.2, unrecognised options refused, one narrow copy of each option in
-// the VM's code page (`encodeOption`), then the VM's "exit" option when there is an exit hook. A
-// "-D" option that does not fit there is left out and kept as a late property, to be set once the
-// VM exists, unless the VM reads that property while it starts (`isReadWhileVmStarts`); a later
-// option for the same property drops it. Any other option that does not fit throws a LaunchError
+// the VM's code page (`encodeOption`), then the VM's "exit" and "abort" options for the hooks
+// given. A "-D" option that does not fit there is left out and kept as a late property, to be set
+// once the VM exists, unless the VM reads that property while it starts (`isReadWhileVmStarts`); a
+// later option for the same property drops it. Any other option that does not fit throws a LaunchError
 // that names it. Owns the copies; the VM may keep no pointer into them once JNI_CreateJavaVM has
 // returned.
 class VmInitArgs {
 public:
     explicit VmInitArgs(const std::vector<std::wstring>& options, const VmTextEncoding& encoding = systemVmTextEncoding(),
-                        VmExitHook exitHook = nullptr);
+                        VmExitHook exitHook = nullptr, VmAbortHook abortHook = nullptr);
     VmInitArgs(const VmInitArgs&) = delete;
     VmInitArgs& operator=(const VmInitArgs&) = delete;
 

@@ -19,6 +19,10 @@ struct FileStamp {
 // The stamp of the file or folder at `path` (links followed); empty when it cannot be read.
 std::optional<FileStamp> fileStamp(const std::wstring& path);
 
+// Whole seconds since the file `path` was last written, 0 for a time ahead of the clock; empty
+// when it cannot be read.
+std::optional<std::uint64_t> secondsSinceWritten(const std::wstring& path);
+
 // The first `count` bytes of the file `path` (fewer when it is shorter); empty when it cannot be
 // opened or read.
 std::optional<std::string> readFileStart(const std::wstring& path, std::size_t count);

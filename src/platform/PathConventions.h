@@ -35,6 +35,9 @@ extern const wchar_t* const kOtherVmTypesFolders[];
 // File name of the Java compiler inside a home's "bin" folder: a development kit has one.
 extern const wchar_t* const kJavacName;
 
+// File name of the Java runtime's own launcher inside a home's "bin" folder.
+extern const wchar_t* const kJavaProgramName;
+
 // File name of the VM library inside a VM type folder ("jvm.dll", "libjvm.so").
 extern const wchar_t* const kVmLibraryName;
 
@@ -76,7 +79,8 @@ struct UserCacheRoot {
 };
 
 // The places for a user's caches, tried in order until one's variable is set; the list ends
-// with a null variable. "%LOCALAPPDATA%\<application>\cache" on Windows;
+// with a null variable. "%LOCALAPPDATA%\<application>\cache" on Windows, else (a service's
+// account may have no profile) "%ProgramData%\<application>\cache";
 // "$XDG_CACHE_HOME/<application>", else "$HOME/.cache/<application>" on Linux.
 extern const UserCacheRoot kUserCacheRoots[];
 

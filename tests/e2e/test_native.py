@@ -6,8 +6,10 @@ import pathlib
 import re
 import shutil
 import signal
+import stat
 import struct
 import subprocess
+import time
 import unittest
 import zlib
 
@@ -462,10 +464,12 @@ class StartupCacheTest(LauncherTestCase):
         app.configure([f"wexal.java.home.path={home}", "wexal.main.class=app.Main", f"-Djava.class.path={self.jar}",
                        "-Dprobe=arguments", "wexal.startup.cache=true", "wexal.debug.file=debug.txt", *lines])
 
-    def run_logged(self, app, *args, **options):
-        """Runs `app` with a fresh debug file; returns the run and the debug file's text."""
+    def run_logged(self, app, *args, env=None, **options):
+        """Runs `app` with a fresh debug file, the user's cache folder in the test's folder and the
+        environment `env` added; returns the run and the debug file's text."""
         (app.folder / "debug.txt").unlink(missing_ok=True)
-        run = app.run(*args, cwd=self.start_dir, **options)
+        env = {**os.environ, "XDG_CACHE_HOME": str(self.temp / "user"), **(env or {})}
+        run = app.run(*args, cwd=self.start_dir, env=env, **options)
         return run, (app.folder / "debug.txt").read_text(errors="replace")
 
     @staticmethod
@@ -482,9 +486,7 @@ class StartupCacheTest(LauncherTestCase):
             self.assertIn(f"The startup cache: dynamic class-data archive {app.folder}/tool.cache/{archive}, written at exit\n", debug)
             run, debug = self.run_logged(app, "two")
             self.assertSucceeded(run, "count=1\narg=two\n")
-            how = "automatic class-data archive" if version >= 19 else "dynamic class-data archive"
-            kept = ", read and kept current by the VM" if version >= 19 else ", read"
-            self.assertIn(f"The startup cache: {how} {app.folder}/tool.cache/{archive}{kept}\n", debug)
+            self.assertIn(f"The startup cache: dynamic class-data archive {app.folder}/tool.cache/{archive}, read\n", debug)
             self.assertRegex(debug, r"\[info\]\[cds\] Mapped dynamic region #0")
             self.assertEqual(self.cache_files(app.folder / "tool.cache"), [archive])
 
@@ -498,7 +500,7 @@ class StartupCacheTest(LauncherTestCase):
 
         self.for_each_java(check)
 
-    def test_changed_jar_gets_a_new_archive_in_place_of_the_old(self):
+    def test_changed_jar_gets_a_new_archive_and_only_the_latest_other_one_stays(self):
         def check(version, home, app):
             self.cache_config(app, home)
             self.assertSucceeded(app.run(cwd=self.start_dir), "count=0\n")
@@ -508,9 +510,15 @@ class StartupCacheTest(LauncherTestCase):
             run, debug = self.run_logged(app)
             self.assertSucceeded(run, "count=0\n")
             after = self.cache_files(app.folder / "tool.cache")
-            self.assertEqual(len(after), 1)
-            self.assertNotEqual(after, before)
+            self.assertEqual(len(after), 2)
+            self.assertIn(before[0], after)
             self.assertNotIn("Mapped dynamic region", debug)
+            (self.jar_classes / f"extra-{version}.txt").write_text("a second change of the jar")
+            e2e.make_jar(self.jar_classes, self.jar)
+            self.assertSucceeded(app.run(cwd=self.start_dir), "count=0\n")
+            latest = self.cache_files(app.folder / "tool.cache")
+            self.assertEqual(len(latest), 2)
+            self.assertNotIn(before[0], latest)
 
         self.for_each_java(check)
 
@@ -521,8 +529,9 @@ class StartupCacheTest(LauncherTestCase):
             [archive] = (app.folder / "tool.cache").iterdir()
             archive.chmod(0o644)
             archive.write_bytes(b"not an archive" * 1000)
-            leftover = archive.with_name(archive.stem + ".99999.jsa.part")
+            leftover = archive.with_name(archive.stem + ".0123456789abcdef.jsa.part")
             leftover.write_bytes(b"written by a start that never published it")
+            os.utime(leftover, (time.time() - 7200, time.time() - 7200))
             self.assertSucceeded(app.run("x", cwd=self.start_dir), "count=1\narg=x\n")
             self.assertEqual(archive.read_bytes()[:4], b"\xa8\xab\x0b\xf0")
             self.assertEqual(self.cache_files(archive.parent), [archive.name])
@@ -541,13 +550,14 @@ class StartupCacheTest(LauncherTestCase):
         self.for_each_java(check)
 
     def test_cache_folder_that_cannot_be_used_leaves_the_program_as_without_cache(self):
-        (self.temp / "blocker").write_text("a file where the cache folder's parent should be")
-        cases = [(self.temp / "blocker" / "cache", "no cache folder can be written"),
+        blocker = self.temp / "blocker"
+        blocker.write_text("a file where the cache folders' parent should be")
+        cases = [(blocker / "cache", "no private cache folder"),
                  (self.temp / "a:b", "the cache's path holds the path list separator")]
         for folder, reason in cases:
             with self.subTest(folder=folder):
                 self.cache_config(self.app, e2e.installed_jdk(17), f"wexal.startup.cache.dir={folder}")
-                run, debug = self.run_logged(self.app, "one")
+                run, debug = self.run_logged(self.app, "one", env={"XDG_CACHE_HOME": str(blocker / "user")})
                 self.assertSucceeded(run, "count=1\narg=one\n")
                 self.assertIn(f"The startup cache: off, {reason}\n", debug)
 
@@ -558,6 +568,160 @@ class StartupCacheTest(LauncherTestCase):
         run = self.app.run(cwd=self.start_dir, env={**os.environ, "XDG_CACHE_HOME": str(self.temp / "user")})
         self.assertSucceeded(run, "count=0\n")
         self.assertRegex(" ".join(self.cache_files(self.temp / "user" / "tool")), r"^tool-[0-9a-f]{16}\.jsa$")
+
+    def test_folder_that_others_could_change_is_passed_over_for_the_users_own(self):
+        """Nothing is read from or written to a cache folder that another account could fill."""
+        home, folder = e2e.installed_jdk(17), self.app.folder / "tool.cache"
+        elsewhere = self.temp / "elsewhere"
+
+        def writable_by_all():
+            folder.mkdir(mode=0o777)
+            folder.chmod(0o777)
+
+        def owned_by_another():
+            folder.mkdir(mode=0o700)
+            os.chown(folder, 65534, 65534)
+
+        def planted_link():
+            elsewhere.mkdir(mode=0o700)
+            folder.symlink_to(elsewhere)
+
+        def parent_writable_by_all():
+            self.app.folder.chmod(0o777)
+
+        cases = [(writable_by_all, f"{folder}, other accounts can write to it"),
+                 (owned_by_another, f"{folder}, another account owns it"),
+                 (planted_link, f"{folder}, it is a symbolic link"),
+                 (parent_writable_by_all, f"{folder}, other accounts can change the folder above it, {self.app.folder}")]
+        for plant, reason in cases:
+            with self.subTest(reason=reason):
+                plant()
+                self.cache_config(self.app, home)
+                for _ in range(2):
+                    run, debug = self.run_logged(self.app, "x")
+                    self.assertSucceeded(run, "count=1\narg=x\n")
+                self.assertIn(f"The startup cache: not in {reason}\n", debug)
+                self.assertIn("Mapped dynamic region", debug)
+                self.assertEqual(self.cache_files(folder) + self.cache_files(elsewhere), [])
+                user = self.temp / "user" / "tool"
+                self.assertEqual(stat.S_IMODE(user.stat().st_mode), 0o700)
+                self.assertRegex(" ".join(self.cache_files(user)), r"^tool-[0-9a-f]{16}\.jsa$")
+                self.app.folder.chmod(0o700)
+                shutil.rmtree(user)
+                shutil.rmtree(elsewhere, ignore_errors=True)
+                folder.rmdir() if folder.is_dir() and not folder.is_symlink() else folder.unlink(missing_ok=True)
+
+    def test_options_that_take_the_base_archive_away_turn_the_cache_off_and_the_program_runs(self):
+        def check(_version, home, app):
+            cases = [({"JAVA_TOOL_OPTIONS": "-Xshare:off"}, [],
+                      "JAVA_TOOL_OPTIONS or _JAVA_OPTIONS choose their own class-data sharing"),
+                     ({"_JAVA_OPTIONS": "-XX:-UseCompressedClassPointers"}, [],
+                      "-XX:-UseCompressedClassPointers leaves the VM without a base archive"),
+                     ({}, ["-XX:-UseCompressedClassPointers"],
+                      "-XX:-UseCompressedClassPointers leaves the VM without a base archive")]
+            for env, lines, reason in cases:
+                self.cache_config(app, home, *lines)
+                for _ in range(2):
+                    run, debug = self.run_logged(app, "x", env=env)
+                    # Java 25 itself warns on standard output when it runs without its base archive.
+                    self.assertEqual((run.returncode, run.stdout[-14:]), (0, "count=1\narg=x\n"), run.stderr)
+                    self.assertIn(f"The startup cache: off, {reason}\n", debug)
+                self.assertEqual(self.cache_files(app.folder / "tool.cache"), [])
+
+        self.for_each_java(check)
+
+    def test_heap_beyond_compressed_pointers_gets_an_archive_of_its_own(self):
+        """Each side of the compressed pointers' limit keeps its archive, so switching heaps rewrites none."""
+        def check(_version, home, app):
+            for round_index, heap in enumerate(("-Xmx40g", "-Xmx64m", "-Xmx40g", "-Xmx64m")):
+                self.cache_config(app, home, heap)
+                for start in range(2):
+                    run, debug = self.run_logged(app)
+                    self.assertSucceeded(run, "count=0\n")
+                    self.assertEqual("Mapped dynamic region" in debug, start == 1 or round_index >= 2, heap)
+            self.assertEqual(len(self.cache_files(app.folder / "tool.cache")), 2)
+
+        self.for_each_java(check)
+
+    def test_archive_the_vm_does_not_map_is_written_anew(self):
+        """Each Java finds the other's archive under its configuration's name: it has the magic of an
+        archive, but no VM maps it."""
+        homes = {version: e2e.installed_jdk(version) for version in self.JAVA_VERSIONS}
+        if None in homes.values() or SANITIZED:
+            self.skipTest("needs Java 17 and 25 and no sanitizers")
+        apps = {version: e2e.InstalledLauncher(LAUNCHER, self.temp / f"java{version}", "tool") for version in homes}
+        archives = {}
+        for version, app in apps.items():
+            self.cache_config(app, homes[version])
+            self.assertSucceeded(app.run(cwd=self.start_dir), "count=0\n")
+            [archives[version]] = (app.folder / "tool.cache").iterdir()
+        contents = {version: archive.read_bytes() for version, archive in archives.items()}
+        for version, archive in archives.items():
+            archive.chmod(0o644)
+            archive.write_bytes(contents[17 if version == 25 else 25])
+        for version, app in apps.items():
+            for start in range(3):
+                run, debug = self.run_logged(app)
+                self.assertSucceeded(run, "count=0\n")
+                self.assertEqual("Mapped dynamic region" in debug, start == 2, (version, start))
+
+    def test_ahead_of_time_cache_is_recorded_assembled_apart_and_mapped_later(self):
+        home = e2e.installed_jdk(25)
+        if home is None or SANITIZED:
+            self.skipTest("needs Java 25 and no sanitizers")
+        app, cache = self.app, self.app.folder / "tool.cache"
+        self.cache_config(app, home, "wexal.startup.cache=aot")
+        run, debug = self.run_logged(app, "one")
+        self.assertSucceeded(run, "count=1\narg=one\n")
+        self.assertRegex(debug, r"The startup cache: ahead-of-time cache .*/tool-[0-9a-f]{16}\.aot, recorded now and "
+                                r"assembled after the program ends\n")
+        [output] = cache.glob("*.aot.log")
+        deadline = time.monotonic() + 120
+        while "AOTCache creation is complete" not in output.read_text() and time.monotonic() < deadline:
+            time.sleep(0.5)
+        for start in range(2):
+            run, debug = self.run_logged(app, "two")
+            self.assertSucceeded(run, "count=1\narg=two\n")
+            self.assertRegex(debug, r"The startup cache: ahead-of-time cache .*/tool-[0-9a-f]{16}\.aot, read\n")
+            self.assertIn("Mapped static ", debug)
+        self.assertRegex(" ".join(self.cache_files(cache)), r"^tool-[0-9a-f]{16}\.aot$")
+        self.cache_config(app, e2e.installed_jdk(17), "wexal.startup.cache=aot")
+        run, debug = self.run_logged(app, "three")
+        self.assertSucceeded(run, "count=1\narg=three\n")
+        self.assertIn("The startup cache: dynamic class-data archive", debug)
+
+    def test_disk_that_fills_during_the_run_keeps_the_programs_exit_code(self):
+        disk = self.temp / "disk"
+        disk.mkdir()
+        if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=300m", "tmpfs", str(disk)], capture_output=True).returncode:
+            self.skipTest("this machine lets the test mount no small file system of its own")
+        self.addCleanup(subprocess.run, ["umount", str(disk)], check=True)
+
+        def check(_version, home, app):
+            for item in disk.iterdir():
+                shutil.rmtree(item) if item.is_dir() else item.unlink()
+            self.cache_config(app, home, "-Dprobe=fill", f"wexal.startup.cache.dir={disk / 'cache'}")
+            run = app.run(str(disk / "filler"), cwd=self.start_dir)
+            self.assertEqual(run.returncode, 0, run.stderr)
+            self.assertIn("full\n", run.stdout)
+            self.assertEqual(self.cache_files(disk / "cache"), [])
+
+        self.for_each_java(check)
+
+    def test_vm_that_fails_to_start_with_the_cache_runs_the_launch_again_without_it(self):
+        """An options file the launcher does not read switches sharing off: Java 17 then ends during
+        its creation, because of the cache's options."""
+        options_file = self.temp / "options.txt"
+        options_file.write_text("-Xshare:off\n")
+        self.cache_config(self.app, e2e.installed_jdk(17), f"-XX:VMOptionsFile={options_file}", "-Dprobe=exit")
+        run, debug = self.run_logged(self.app, "7")
+        self.assertEqual(run.returncode, 7, run.stderr)
+        self.assertRegex(debug, "The startup cache: the VM failed to start with it; the launch runs again without it\n"
+                                "(.*\n)*The startup cache: off, the VM failed to start with it before, with this "
+                                "configuration and VM\n")
+        run, debug = self.run_logged(self.app, "7")
+        self.assertEqual((run.returncode, run.stdout), (7, ""), run.stderr)
+        self.assertNotIn("runs again", debug)
 
     def test_own_class_sharing_option_or_a_class_folder_turns_the_cache_off(self):
         cases = [(["-Xshare:off"], "the VM options choose their own class-data sharing"),

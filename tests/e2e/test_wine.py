@@ -433,30 +433,69 @@ class StartupCacheTest(WineTestCase):
     """The cache's folder, file names and options as the Windows launcher makes them for Java 17
     (the fake VM writes no archive, so the test puts one in place)."""
     INSTALLATIONS = [(JDK, "17.0.2", "jdk17", ["jre/bin/server/jvm.dll"])]
+    LINES = ["wexal.main.class=com.acme.Main", "wexal.startup.cache=true", "wexal.debug.file=debug.txt"]
 
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
         (cls.homes["jdk17"] / "jre" / "bin" / "server" / "classes.jsa").write_bytes(b"the default archive")
 
-    def test_first_launch_writes_a_file_of_its_own_and_the_next_reads_the_archive(self):
-        lines = ["wexal.main.class=com.acme.Main", "wexal.startup.cache=true"]
-        run, log = self.launch(lines)
-        self.assertNoReport(run)
-        cache = windows_path(self.app.folder / "tool.cache")
+    def cache_options(self, log):
+        """The cache's options from the fake VM's log: its archive option's path as a match of
+        <folder>\\tool-<hash>.<random>.jsa.part, after the two logging options and before the
+        abort hook."""
         options = [line for line in log if line.startswith("option ")]
-        self.assertEqual(len(options), 2, log)
-        self.assertEqual(options[0], "option -Xlog:cds*=off")
-        written = re.fullmatch(rf"option -XX:ArchiveClassesAtExit=({re.escape(cache)}\\tool-[0-9a-f]{{16}})\.\d+\.jsa\.part",
-                               options[1])
-        self.assertTrue(written, options[1])
-        archive = written.group(1) + ".jsa"
-        (self.app.folder / "tool.cache" / archive.rsplit("\\", 1)[1]).write_bytes(b"\xa8\xab\x0b\xf0 an archive")
-        run, log = self.launch(lines)
-        self.assertNoReport(run)
-        self.assertEqual([line for line in log if line.startswith("option ")],
-                         ["option -Xlog:cds*=off", f"option -XX:SharedArchiveFile={archive}"])
+        self.assertEqual(len(options), 4, log)
+        self.assertEqual((options[0], options[3]), ("option -Xlog:cds*=off", "option abort"))
+        written = re.fullmatch(r"option -XX:ArchiveClassesAtExit=(.*)\\(tool-[0-9a-f]{16})\.([0-9a-f]{16})\.jsa\.part",
+                               options[2])
+        self.assertTrue(written, options[2])
+        folder, stem, own = written.groups()
+        self.assertEqual(options[1], f'option -Xlog:cds:file="{folder}\\{stem}.{own}.log"::filecount=0')
+        return written
 
+    def test_first_launch_writes_a_file_of_its_own_and_the_next_reads_the_archive(self):
+        run, log = self.launch(self.LINES)
+        self.assertNoReport(run)
+        folder, stem, _ = self.cache_options(log).groups()
+        self.assertEqual(folder, windows_path(self.app.folder / "tool.cache"))
+        (self.app.folder / "tool.cache" / f"{stem}.jsa").write_bytes(b"\xa8\xab\x0b\xf0 an archive")
+        run, log = self.launch(self.LINES)
+        self.assertNoReport(run)
+        self.assertEqual([line for line in log if line.startswith("option -XX:")],
+                         [f"option -XX:SharedArchiveFile={folder}\\{stem}.jsa"])
+
+    def test_folder_others_can_write_is_passed_over_for_the_users_own(self):
+        (self.app.folder / "tool.cache").mkdir(mode=0o777)
+        (self.app.folder / "tool.cache").chmod(0o777)
+        run, log = self.launch(self.LINES)
+        self.assertNoReport(run)
+        # Wine sets %LOCALAPPDATA% from the prefix's profile, whatever the environment says.
+        self.assertRegex(self.cache_options(log).group(1), r"^C:\\users\\[^\\]+\\AppData\\Local\\tool\\cache$")
+        debug = (self.app.folder / "debug.txt").read_bytes().decode("latin-1")
+        self.assertIn(f"The startup cache: not in {windows_path(self.app.folder / 'tool.cache')}, other accounts can "
+                      "write to it\r\n", debug)
+        self.assertEqual(list((self.app.folder / "tool.cache").iterdir()), [])
+
+    def test_vm_that_ends_while_it_starts_with_the_cache_runs_the_launch_again_without_it(self):
+        run, log = self.launch(self.LINES, failures="create-abort-with-cache")
+        self.assertNoReport(run)
+        self.assertEqual([line.split(" ")[0] for line in log if line.startswith(("JNI_CreateJavaVM", "abort", "DestroyJavaVM"))],
+                         ["JNI_CreateJavaVM", "abort", "JNI_CreateJavaVM", "DestroyJavaVM"])
+        self.assertIn("JNI_CreateJavaVM version=0x00010002 nOptions=0 ignoreUnrecognized=0", log)
+        self.assertEqual(len(list((self.app.folder / "tool.cache").glob("tool-*.refused"))), 1)
+        debug = (self.app.folder / "debug.txt").read_bytes().decode("latin-1")
+        self.assertRegex(debug, "The startup cache: the VM failed to start with it; the launch runs again without it\r\n"
+                                "(.*\r\n)*The startup cache: off, the VM failed to start with it before, with this "
+                                "configuration and VM\r\n")
+
+    def test_cache_folder_the_code_page_lacks_reaches_the_vm_as_its_short_name(self):
+        self.app = e2e.InstalledLauncher(LAUNCHER, self.temp / "中", "tool.exe")
+        run, log = self.launch(self.LINES)
+        self.assertNoReport(run)
+        folder = self.cache_options(log).group(1)
+        self.assertRegex(folder, r"^Z:(\\[!-~]{1,12})+$")
+        self.assertIn("~", folder)
 
 # The line that follows "No acceptable JVMs were found." when no Java was found at all.
 SEARCHED_PLACES = ("Searched the registry (HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, both views), JAVA_HOME, and "

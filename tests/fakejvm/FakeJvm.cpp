@@ -17,6 +17,9 @@
 //     attach               AttachCurrentThread returns JNI_ERR
 //     initiateexit-null    GetStaticMethodID of "initiateExit" returns null with an exception pending
 //     setproperty-exception  calling System.setProperty leaves an exception pending
+//     create-abort-with-cache  JNI_CreateJavaVM given a class-data archive option logs "abort", calls
+//                          the "abort" hook and ends the process with exit code 1, as a VM that
+//                          cannot start with the archive does
 //   WEXAL_FAKE_JVM_MAIN=wait-for-exit  main returns only once initiateExit has been called (at
 //     most 30 s), so that a console event can be sent to a running launcher.
 //   WEXAL_FAKE_JVM_MAIN=exit=<n>  main ends the process with exit code n, as System.exit(n) does.
@@ -25,7 +28,8 @@
 //   -Dfakejvm.log=<file>             the log file when WEXAL_FAKE_JVM_LOG is unset
 //   -Dfakejvm.main=<mode>            as WEXAL_FAKE_JVM_MAIN
 //   -Dfakejvm.fail=<steps>           as WEXAL_FAKE_JVM_FAIL
-// The VM's own "exit" option gives the hook that main calls before it ends the process (exit=<n>).
+// The VM's own "exit" option gives the hook that main calls before it ends the process (exit=<n>),
+// its "abort" option the hook of create-abort-with-cache.
 //
 // Log lines (fields separated by one blank; the last field is free text and may hold blanks or be
 // empty; texts are UTF-8, except options and names, which are the bytes received; every line ends
@@ -90,6 +94,7 @@ struct VmState {
     std::string failures;  // ",step,step,"
     std::string mainMode;  // WEXAL_FAKE_JVM_MAIN
     void(JNICALL* exitHook)(jint) = nullptr;
+    void(JNICALL* abortHook)() = nullptr;
     bool exitInitiated = false;
     bool exceptionPending = false;
     std::deque<FakeClass> classes;
@@ -119,6 +124,7 @@ void reset() {
     vm.failures = "," + environment("WEXAL_FAKE_JVM_FAIL") + ",";
     vm.mainMode = environment("WEXAL_FAKE_JVM_MAIN");
     vm.exitHook = nullptr;
+    vm.abortHook = nullptr;
     vm.exitInitiated = false;
     vm.exceptionPending = false;
     vm.classes.clear();
@@ -370,7 +376,16 @@ void applyOptions(const JavaVMInitArgs& args) {
         const std::string failOption = "-Dfakejvm.fail=";
         if (option.rfind(failOption, 0) == 0) state().failures = "," + option.substr(failOption.size()) + ",";
         if (option == "exit") state().exitHook = reinterpret_cast<void(JNICALL*)(jint)>(args.options[i].extraInfo);
+        if (option == "abort") state().abortHook = reinterpret_cast<void(JNICALL*)()>(args.options[i].extraInfo);
     }
+}
+
+bool hasArchiveOption(const JavaVMInitArgs& args) {
+    for (jint i = 0; i < args.nOptions; ++i) {
+        const std::string option = args.options[i].optionString;
+        if (option.rfind("-XX:ArchiveClassesAtExit=", 0) == 0 || option.rfind("-XX:SharedArchiveFile=", 0) == 0) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -383,6 +398,11 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* initArgs)
     applyOptions(*static_cast<const JavaVMInitArgs*>(initArgs));
     logInitArgs(*static_cast<const JavaVMInitArgs*>(initArgs));
     if (fails("create")) return JNI_ERR;
+    if (fails("create-abort-with-cache") && hasArchiveOption(*static_cast<const JavaVMInitArgs*>(initArgs))) {
+        appendLogLine("abort");
+        if (state().abortHook) state().abortHook();
+        std::exit(1);
+    }
     if (fails("create-exception")) state().exceptionPending = true;
     *vm = &fakeVm;
     *env = &fakeEnv;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <ctime>
 
 #include "platform/TextEncoding.h"
 #include "platform/posix/Posix.h"
@@ -18,6 +19,13 @@ std::optional<FileStamp> fileStamp(const std::wstring& path) {
     if (stat(toUtf8(path).c_str(), &status) != 0) return std::nullopt;
     const std::int64_t modified = std::int64_t{status.st_mtim.tv_sec} * 1000000000 + status.st_mtim.tv_nsec;
     return FileStamp{static_cast<std::uint64_t>(status.st_size), modified};
+}
+
+std::optional<std::uint64_t> secondsSinceWritten(const std::wstring& path) {
+    struct stat status;
+    if (stat(toUtf8(path).c_str(), &status) != 0) return std::nullopt;
+    const std::time_t now = std::time(nullptr);
+    return now > status.st_mtime ? static_cast<std::uint64_t>(now - status.st_mtime) : 0;
 }
 
 std::optional<std::string> readFileStart(const std::wstring& path, std::size_t count) {

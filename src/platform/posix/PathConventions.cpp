@@ -19,6 +19,7 @@ const UserCacheRoot kUserCacheRoots[] = {{L"XDG_CACHE_HOME", L"", L""}, {L"HOME"
 const wchar_t* const kOtherVmTypesFolders[] = {L"jre/lib/amd64", L"lib/amd64",       L"jre/lib/i386", L"lib/i386",
                                                L"jre/lib/aarch64", L"lib/aarch64", nullptr};
 const wchar_t* const kJavacName = L"javac";
+const wchar_t* const kJavaProgramName = L"java";
 const wchar_t* const kVmSupportLibraryNames[] = {nullptr};
 const JavaInstallFolder kJavaInstallFolders[] = {
     {nullptr, L"/usr/java", L""},

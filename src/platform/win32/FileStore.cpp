@@ -14,6 +14,16 @@ std::optional<FileStamp> fileStamp(const std::wstring& path) {
     return FileStamp{size, static_cast<std::int64_t>(modified)};
 }
 
+std::optional<std::uint64_t> secondsSinceWritten(const std::wstring& path) {
+    const std::optional<FileStamp> stamp = fileStamp(path);
+    if (!stamp) return std::nullopt;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const auto nowUnits = static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime);
+    constexpr std::int64_t kUnitsPerSecond = 10000000;  // FILETIME counts 100 ns
+    return nowUnits > stamp->modified ? static_cast<std::uint64_t>((nowUnits - stamp->modified) / kUnitsPerSecond) : 0;
+}
+
 std::optional<std::string> readFileStart(const std::wstring& path, std::size_t count) {
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     const win32::FileHandle file(

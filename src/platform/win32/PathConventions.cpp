@@ -14,10 +14,11 @@ const wchar_t* const kVmLibraryName = L"jvm.dll";
 const wchar_t* const kSplashLibraryName = L"splashscreen.dll";
 const bool kSplashLibraryNeedsVmLibrary = false;
 const wchar_t* const kVmRuntimeLibraryNames[] = {L"msvcr71.dll", L"msvcr100.dll", nullptr};
-const UserCacheRoot kUserCacheRoots[] = {{L"LOCALAPPDATA", L"", L"\\cache"}, {nullptr, nullptr, nullptr}};
+const UserCacheRoot kUserCacheRoots[] = {{L"LOCALAPPDATA", L"", L"\\cache"}, {L"ProgramData", L"", L"\\cache"}, {nullptr, nullptr, nullptr}};
 
 const wchar_t* const kOtherVmTypesFolders[] = {L"bin", nullptr};
 const wchar_t* const kJavacName = L"javac.exe";
+const wchar_t* const kJavaProgramName = L"java.exe";
 // The order of the Java runtime's own launcher: the C runtime, then the C++ runtime.
 const wchar_t* const kVmSupportLibraryNames[] = {L"msvcr120.dll",     L"msvcp120.dll", L"vcruntime140.dll",
                                                  L"vcruntime140_1.dll", L"msvcp140.dll", nullptr};

@@ -156,6 +156,8 @@ TEST_F(ConfigurationFile, AppliesEachKeyToItsSetting) {
         {"wexal.splash=a#b.png", &Properties::getSplash, L"a#b.png"},
         {"wexal.startup.cache=true", [&](Properties& p) { return flag(p.isStartupCache()); }, L"true"},
         {"wexal.startup.cache=no", [&](Properties& p) { return flag(p.isStartupCache()); }, L"false"},
+        {"wexal.startup.cache=AOT", [&](Properties& p) { return flag(p.isStartupCache() && p.isStartupCacheAheadOfTime()); }, L"true"},
+        {"wexal.startup.cache=true", [&](Properties& p) { return flag(p.isStartupCacheAheadOfTime()); }, L"false"},
         {"wexal.startup.cache.dir=cache", &Properties::getStartupCacheDir, L"cache"},
         {"wexal.working.dir=work", &Properties::getWorkingDir, L"work"},
         {"wexal.debug.file=debug.txt", &Properties::getDebugFile, L"debug.txt"},

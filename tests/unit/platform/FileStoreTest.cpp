@@ -8,6 +8,8 @@
 
 #include "platform/FileOutput.h"
 #include "platform/Files.h"
+#include "platform/PathConventions.h"
+#include "platform/PrivateFolders.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -92,6 +94,16 @@ TEST(FreeBytes, IsKnownForAFolderAndUnknownForAMissingOne) {
     TempDir dir;
     EXPECT_GT(platform::freeBytes(dir.path()).value_or(0), 0u);
     EXPECT_FALSE(platform::freeBytes(dir / L"missing"));
+}
+
+TEST(PrivateFolders, CreatedFoldersArePrivateAndOnlyFoldersQualify) {
+    TempDir dir;
+    const std::wstring folder = dir / (std::wstring(L"below") + platform::kPathSeparator + L"cache");
+    ASSERT_TRUE(platform::createPrivateDirectories(folder));
+    EXPECT_EQ(platform::whyNotPrivate(folder), std::nullopt);
+    EXPECT_EQ(platform::whyNotPrivate(dir.writeFile(L"file", "")), std::wstring(L"it is no folder"));
+    EXPECT_EQ(platform::whyNotPrivate(dir / L"missing"), std::wstring(L"it cannot be read"));
+    EXPECT_FALSE(platform::createPrivateDirectories(dir / (std::wstring(L"file") + platform::kPathSeparator + L"cache")));
 }
 
 }  // namespace

@@ -7,7 +7,11 @@
 
 #include "DirectoryListing.h"
 #include "platform/Files.h"
+#include "platform/PrivateFolders.h"
 #include "platform/win32/Win32.h"
+
+#include <aclapi.h>
+#include <sddl.h>
 #include "support/TempDir.h"
 
 namespace {
@@ -35,6 +39,33 @@ TEST(AppendLineToFileOnWindows, WritesAQuestionMarkForEachCharacterBeyondU00FF) 
     // U+1F600 takes two UTF-16 units but is one character.
     platform::appendLineToFile(file, L"price \u20ac, smile \U0001F600, end");
     EXPECT_EQ(platform::readFileBytes(file), "price ?, smile ?, end\r\n");
+}
+
+// A folder made with the access list `sddl`.
+std::wstring folderWithAccessList(const TempDir& dir, const wchar_t* name, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr));
+    const std::wstring folder = dir / name;
+    EXPECT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL acl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted);
+    EXPECT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr, acl, nullptr),
+              DWORD{ERROR_SUCCESS});
+    LocalFree(descriptor);
+    return folder;
+}
+
+TEST(PrivateFoldersOnWindows, AFolderOthersMayChangeIsNotPrivate) {
+    TempDir dir;
+    // Everyone with full access. (Wine keeps an access list as the folder's mode bits, so an entry
+    // for Authenticated Users, as folders directly below C:\ have it, cannot be tried there.)
+    EXPECT_EQ(platform::whyNotPrivate(folderWithAccessList(dir, L"everyone", L"D:P(A;OICI;FA;;;WD)")),
+              std::wstring(L"other accounts can write to it"));
+    EXPECT_EQ(platform::whyNotPrivate(folderWithAccessList(dir, L"readers", L"D:P(A;OICI;FR;;;WD)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)")),
+              std::nullopt);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ public class Main {
             case "recursion": recurse(Integer.parseInt(args[0])); break;
             case "trap": waitForExitRequest(); break;
             case "trap-hold": holdAfterExitRequest(); break;
+            case "fill": fillDisk(args); break;
             case "splash": System.out.println("splash=" + (java.awt.SplashScreen.getSplashScreen() != null)); break;
             default: throw new IllegalArgumentException("unknown probe " + probe);
         }
@@ -31,6 +32,17 @@ public class Main {
         System.out.println("initiateExit(" + code + ")");
         System.out.flush();
         exitRequested.countDown();
+    }
+
+    // Writes the file args[0] until its volume is full, then ends with the exit code args[1].
+    private static void fillDisk(String[] args) throws Exception {
+        byte[] block = new byte[1 << 20];
+        try (java.io.FileOutputStream out = new java.io.FileOutputStream(args[0])) {
+            while (true) out.write(block);
+        } catch (java.io.IOException full) {
+            System.out.println("full");
+        }
+        if (args.length > 1) System.exit(Integer.parseInt(args[1]));
     }
 
     // One line per argument; a character outside printable ASCII, and the backslash, is written as
