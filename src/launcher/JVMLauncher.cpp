@@ -12,7 +12,7 @@
 #include "config/Properties.h"
 #include "launcher/ConsoleTrap.h"
 #include "launcher/DebugFile.h"
-#include "launcher/StartupCache.h"
+#include "launcher/cache/StartupCache.h"
 #include "platform/ConsoleEvents.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/ErrorBox.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "launcher/VmInitArgs.h"
-#include "launcher/VmLibrary.h"
+#include "launcher/vm/VmInitArgs.h"
+#include "launcher/vm/VmLibrary.h"
 
 class Properties;
 

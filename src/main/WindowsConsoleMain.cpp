@@ -1,6 +1,6 @@
 // The console program's entry point on Windows: the console's standard streams, failures on the
 // standard error stream, and Windows services.
-#include "launcher/ServiceRunner.h"
+#include "service/ServiceRunner.h"
 #include "main/CommandLine.h"
 #include "platform/ServiceControl.h"
 

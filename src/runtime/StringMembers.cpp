@@ -98,6 +98,8 @@ template Size WideString::rfind(wchar_t, Size) const noexcept;
 template Size WideString::find_last_of(const wchar_t*, Size) const;
 template Size WideString::find_first_not_of(const wchar_t*, Size) const;
 template const wchar_t& WideString::back() const noexcept;
+template void WideString::swap(WideString&) noexcept;
+template Size WideString::find_first_of(const wchar_t*, Size) const;
 template Size WideString::find_first_not_of(wchar_t, Size) const noexcept;
 template WideString WideString::substr(Size, Size) const;
 template int WideString::compare(const wchar_t*) const;

@@ -17,7 +17,7 @@
 #include "config/Properties.h"
 #include "jvm/JVM.h"
 #include "launcher/ConsoleTrap.h"
-#include "launcher/VmLibrary.h"
+#include "launcher/vm/VmLibrary.h"
 #include "platform/CodePage.h"
 #include "platform/ConsoleEvents.h"
 #include "platform/Files.h"

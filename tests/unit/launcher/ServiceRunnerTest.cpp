@@ -1,6 +1,6 @@
 // The console programs' service options and the service run, against a fake control manager that
 // records every call, and the fake VM.
-#include "launcher/ServiceRunner.h"
+#include "service/ServiceRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 
 #include "FakeVm.h"
 #include "launcher/JVMLauncher.h"
-#include "launcher/ServiceLog.h"
+#include "service/ServiceLog.h"
 #include "platform/Files.h"
 #include "platform/TextEncoding.h"
 #include "report/ErrorReport.h"

@@ -1,6 +1,6 @@
 // The startup cache: the VM options for each Java version, the version texts, and what the cache's
 // name depends on.
-#include "launcher/StartupCache.h"
+#include "launcher/cache/StartupCache.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/StartupCacheKey.h"
+#include "launcher/cache/StartupCacheKey.h"
 #include "platform/PathConventions.h"
 #include "support/TempDir.h"
 

@@ -1,6 +1,6 @@
 // The init arguments in a code page the test chooses: options that fit, short names for paths that
 // do not, late properties for values that still do not, and the message for any other option.
-#include "launcher/VmInitArgs.h"
+#include "launcher/vm/VmInitArgs.h"
 
 #include <gtest/gtest.h>
 

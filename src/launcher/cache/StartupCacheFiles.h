@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "launcher/StartupCache.h"
-#include "launcher/VmInitArgs.h"
+#include "launcher/cache/StartupCache.h"
+#include "launcher/vm/VmInitArgs.h"
 
 // A launch's cache files by name, to be placed in a folder.
 struct CacheFiles {

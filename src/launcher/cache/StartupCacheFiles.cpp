@@ -1,6 +1,6 @@
 // The startup cache's files: the choice between reading and writing, the leftovers of other
 // starts, the publication of finished ahead-of-time caches, and the work at the process's end.
-#include "launcher/StartupCacheFiles.h"
+#include "launcher/cache/StartupCacheFiles.h"
 
 #include <algorithm>
 #include <atomic>
@@ -10,9 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "launcher/DebugFile.h"
-#include "launcher/StartupCacheFolder.h"
-#include "launcher/StartupCacheKey.h"
+#include "launcher/cache/StartupCacheFolder.h"
+#include "launcher/cache/StartupCacheKey.h"
 #include "platform/FileStore.h"
 #include "platform/Files.h"
 #include "platform/ProcessStart.h"
@@ -143,7 +142,8 @@ void finishVmLog(const ExitWork& work) {
     // A cache that no longer fits the VM (another base archive, another VM build) goes, so that the
     // next start writes one that does.
     if (work.plan.action == CacheAction::Read && log->find(mapped) == std::string::npos) platform::removeFile(work.plan.archive);
-    if (!work.debugFile.empty()) forEachLine(*log, [&](const std::string& line) { appendDebugLine(work.debugFile, fromUtf8(line)); });
+    if (work.debugFile.empty()) return;
+    forEachLine(*log, [&](const std::string& line) { platform::appendLineToFile(work.debugFile, fromUtf8(line)); });
 }
 
 // Runs once when the process ends, once the VM is done with the cache: the VM writes on its way
@@ -170,7 +170,7 @@ void JNICALL finishOnVmAbort() {
     const ExitWork& work = exitWork();
     if (vmStage != VmStage::Creating || !platform::createNewFile(work.refusalMarker)) return;
     if (!work.debugFile.empty()) {
-        appendDebugLine(work.debugFile, L"The startup cache: the VM failed to start with it; the launch runs again without it");
+        platform::appendLineToFile(work.debugFile, L"The startup cache: the VM failed to start with it; the launch runs again without it");
     }
     std::fflush(nullptr);
     platform::rerunInPlace(work.startFolder);

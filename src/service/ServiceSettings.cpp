@@ -1,5 +1,5 @@
 // The service keys read into the registration and the log settings of a service.
-#include "launcher/ServiceSettings.h"
+#include "service/ServiceSettings.h"
 
 #include <optional>
 

@@ -1,5 +1,5 @@
 // The Java VM's init arguments, and the properties set once the VM exists.
-#include "launcher/VmInitArgs.h"
+#include "launcher/vm/VmInitArgs.h"
 
 #include <algorithm>
 

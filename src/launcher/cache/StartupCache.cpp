@@ -1,6 +1,6 @@
 // The startup cache: the checks that keep a launch from failing because of it, the folder, the VM
 // options, and what the debug file says.
-#include "launcher/StartupCache.h"
+#include "launcher/cache/StartupCache.h"
 
 #include <algorithm>
 #include <functional>
@@ -8,11 +8,10 @@
 #include <utility>
 
 #include "config/Properties.h"
-#include "launcher/DebugFile.h"
-#include "launcher/StartupCacheFiles.h"
-#include "launcher/StartupCacheFolder.h"
-#include "launcher/StartupCacheKey.h"
-#include "launcher/VmOptionText.h"
+#include "launcher/cache/StartupCacheFiles.h"
+#include "launcher/cache/StartupCacheFolder.h"
+#include "launcher/cache/StartupCacheKey.h"
+#include "launcher/vm/VmOptionText.h"
 #include "platform/FileStore.h"
 #include "platform/Files.h"
 #include "platform/Memory.h"
@@ -209,7 +208,7 @@ void putInPlace(Properties& properties, int javaFeature, const CacheFiles& files
 
 // Writes "The startup cache: <text>" to the debug file, if there is one.
 void noteInDebugFile(const std::wstring& debugFile, const std::wstring& text) {
-    if (!debugFile.empty()) appendDebugLine(debugFile, L"The startup cache: " + text);
+    if (!debugFile.empty()) platform::appendLineToFile(debugFile, L"The startup cache: " + text);
 }
 
 }  // namespace

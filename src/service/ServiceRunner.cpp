@@ -1,7 +1,7 @@
 // The console programs' top level and the Java program as a service: the manager's calls in and
 // out, the state reports with their progress, the stop request and its deadline, and the service's
 // log files.
-#include "launcher/ServiceRunner.h"
+#include "service/ServiceRunner.h"
 
 #include <atomic>
 #include <chrono>
@@ -16,8 +16,8 @@
 #include "config/Properties.h"
 #include "launcher/JVMLauncher.h"
 #include "launcher/Launcher.h"
-#include "launcher/ServiceLog.h"
-#include "launcher/ServiceSettings.h"
+#include "service/ServiceLog.h"
+#include "service/ServiceSettings.h"
 #include "platform/OutputCapture.h"
 #include "platform/PathConventions.h"
 #include "platform/StandardStreams.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/VmOptionText.h"
+#include "launcher/vm/VmOptionText.h"
 
 // Called with the exit code when the Java program ends the process itself (System.exit), just
 // before the process ends.

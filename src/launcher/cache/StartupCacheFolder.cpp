@@ -1,6 +1,6 @@
 // The startup cache's folder: the configured or default place, then the user's, each used only
 // when it is private to the launching account.
-#include "launcher/StartupCacheFolder.h"
+#include "launcher/cache/StartupCacheFolder.h"
 
 #include <optional>
 

@@ -1,5 +1,5 @@
 // Loading the chosen VM's libraries from its Java home and resolving their entry points.
-#include "launcher/VmLibrary.h"
+#include "launcher/vm/VmLibrary.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 // What a launch's class-data cache depends on: the VM library, the class path and its files, and
 // the options that change class loading.
-#include "launcher/StartupCacheKey.h"
+#include "launcher/cache/StartupCacheKey.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/VmInitArgs.h"
+#include "launcher/vm/VmInitArgs.h"
 
 class Properties;
 

@@ -1,5 +1,5 @@
 // VM options in the VM's code page: the whole option where it fits, else short names for its paths.
-#include "launcher/VmOptionText.h"
+#include "launcher/vm/VmOptionText.h"
 
 #include "platform/CodePage.h"
 #include "platform/PathConventions.h"

@@ -1,5 +1,5 @@
 // Rolling a service's log file over by size.
-#include "launcher/ServiceLog.h"
+#include "service/ServiceLog.h"
 
 #include <optional>
 #include <utility>
