@@ -7,7 +7,6 @@
 #include <initializer_list>
 #include <utility>
 
-#include "config/PropertiesFile.h"
 #include "config/PropertyFileEntry.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
@@ -57,10 +56,6 @@ void Properties::setNumberOfCommandLineArguments(std::uint32_t count) {
 void Properties::setCommandLineArgument(const std::wstring& argument, std::uint32_t index) {
     growToHold(m_commandLineArguments, index);
     m_commandLineArguments[index] = argument;
-}
-
-void Properties::load() {
-    reportFailures(L"Error loading properties.", [this] { PropertiesFile(*this).load(); });
 }
 
 void Properties::addJavaSystemProperty(const std::wstring& option) {

@@ -26,8 +26,6 @@ public:
     void setNumberOfCommandLineArguments(std::uint32_t count);
     // Stores `argument` in main argument slot `index`, growing the slots as needed.
     void setCommandLineArgument(const std::wstring& argument, std::uint32_t index);
-    // Reads and applies the configuration file; reports its own failures.
-    void load();
 
     // Setters of the configuration keys; unless said otherwise each stores the value unchanged.
     void addJavaSystemProperty(const std::wstring& option);  // appends a VM option

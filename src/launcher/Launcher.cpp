@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "config/ConfigurationPasses.h"
 #include "config/Properties.h"
 #include "launcher/JVMLauncher.h"
 #include "platform/Files.h"
@@ -38,7 +39,7 @@ Properties createProperties(const std::vector<std::wstring>& arguments) {
         const auto commandLineCount = static_cast<std::uint32_t>(arguments.size() - 1);
         properties.setNumberOfCommandLineArguments(commandLineCount);
         for (std::uint32_t i = 0; i < commandLineCount; ++i) properties.setCommandLineArgument(arguments[i + 1], i);
-        properties.load();
+        loadConfiguration(properties);
         return properties;
     });
 }

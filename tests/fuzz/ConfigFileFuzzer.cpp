@@ -12,6 +12,7 @@
 
 #include "FuzzReport.h"
 #include "config/ClassAndLibraryPath.h"
+#include "config/ConfigurationPasses.h"
 #include "config/ConfigurationText.h"
 #include "config/Properties.h"
 #include "config/PropertyValueVariables.h"
@@ -125,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!fileStaysInSandbox(bytes, properties)) return -1;
     writeFile(sandbox() / "app.lap", bytes);
     try {
-        properties.load();
+        loadConfiguration(properties);
         deriveLaunchFigures(properties);
     } catch (const FuzzReport&) {
         // A reported failure ends the launch; the report itself is the expected outcome.

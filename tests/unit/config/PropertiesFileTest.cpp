@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "config/ConfigurationPasses.h"
 #include "config/Properties.h"
 #include "config/PropertiesFile.h"
 #include "platform/PathConventions.h"
@@ -21,9 +22,7 @@ const std::wstring kSeparator(1, platform::kPathSeparator);
 const std::wstring kListSeparator(1, platform::kPathListSeparator);
 
 std::wstring configurationFileNameOf(const std::wstring& exe) {
-    Properties properties;
-    properties.setFullPathAndNameOfExe(exe);
-    return PropertiesFile(properties).getConfigurationFileName();
+    return PropertiesFile(exe).getConfigurationFileName();
 }
 
 TEST(ConfigurationFileName, ReplacesAnExeExtensionOrAppendsLap) {
@@ -66,7 +65,7 @@ protected:
 
     Properties& loadWrittenFile() {
         m_properties.setFullPathAndNameOfExe(m_dir / L"tool.exe");
-        m_properties.load();
+        loadConfiguration(m_properties);
         return m_properties;
     }
 
