@@ -9,7 +9,6 @@
 #include "jvm/VmLayout.h"
 #include "platform/TextEncoding.h"
 #include "report/ErrorReport.h"
-#include "util/Files.h"
 #include "util/Text.h"
 
 namespace {
@@ -148,10 +147,6 @@ std::wstring JVM::getJrePath() {
 
 std::wstring JVM::getJvmDllPath(const std::wstring& type) {
     return reportFailures(L"Error while getting the jvm.dll path.", [&] { return vmLibraryPath(getJrePath(), type); });
-}
-
-bool JVM::jvmDllExists(const std::wstring& type) {
-    return reportFailures(L"Error while testing if JVM.DLL exists.", [&] { return fileExists(getJvmDllPath(type)); });
 }
 
 JVM JVM::cloneForOtherJvmType() const {

@@ -54,9 +54,6 @@ public:
     // The VM library of the VM type `type` ("client" or "server") under this candidate.
     std::wstring getJvmDllPath(const std::wstring& type);
 
-    // Whether the VM library of the VM type `type` exists.
-    bool jvmDllExists(const std::wstring& type);
-
     // A new record carrying only the Java home, the bundle, the version and the reason of a
     // refusal (the installation's, such as an unreadable release file), if any.
     JVM cloneForOtherJvmType() const;

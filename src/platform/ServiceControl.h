@@ -1,5 +1,7 @@
 // The system's service control manager: registering and removing a service, and running this
-// process as one. Windows has one; on Linux every call answers "not supported".
+// process as one. Only Windows has one: on Linux services are units of the init system, which runs
+// the launcher as an ordinary program, so nothing there asks for the system's manager (the service
+// runner's logic is still built and tested there, with a manager of the tests' own).
 #pragma once
 
 #include <cstdint>
@@ -72,7 +74,7 @@ struct ServiceControlManager {
     void (*logError)(const std::wstring& source, const std::wstring& message);
 };
 
-// The system's own manager.
+// The system's own manager (Windows only).
 const ServiceControlManager& systemServiceControlManager();
 
 }  // namespace platform

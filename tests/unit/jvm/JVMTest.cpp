@@ -192,16 +192,7 @@ TEST(JrePath, FailsWithoutAKnownBundle) {
         JVM jvm = candidate(bundle, L"client");
         EXPECT_REPORT(jvm.getJrePath(), message);
         EXPECT_REPORT(jvm.getJvmDllPath(L"client"), message);
-        EXPECT_REPORT(jvm.jvmDllExists(L"client"), message);
     }
-}
-
-TEST(JvmDllExists, LooksForTheVmLibraryOfTheType) {
-    const TempDir dir;
-    jvmtest::addVm(dir, L"home", L"jre", L"server");
-    JVM jvm = candidate(L"jre", L"", dir / L"home");
-    EXPECT_TRUE(jvm.jvmDllExists(L"server"));
-    EXPECT_FALSE(jvm.jvmDllExists(L"client"));
 }
 
 TEST(CloneForOtherJvmType, CarriesOnlyTheHomeTheBundleAndTheVersion) {
