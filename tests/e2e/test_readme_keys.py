@@ -7,8 +7,8 @@ import unittest
 
 REPOSITORY = pathlib.Path(__file__).resolve().parents[2]
 README = REPOSITORY / "README.md"
-# The key tables of the configuration reader.
-KEY_SOURCE = REPOSITORY / "src/config/PropertiesFile.cpp"
+# The key tables of the passes that apply the configuration.
+KEY_SOURCE = REPOSITORY / "src/config/ConfigurationPasses.cpp"
 
 
 KEY_TABLE_HEADER = "| Key | Value | Meaning |"
