@@ -41,6 +41,7 @@ class ReadmeKeysTest(unittest.TestCase):
         cls.documented = readme_keys(README.read_text(encoding="utf-8"))
 
     def test_every_known_key_has_a_row(self):
+        self.assertIn("wexal.main.class", self.known, f"{KEY_SOURCE} holds no key table")
         missing = sorted(set(self.known) - set(self.documented))
         self.assertEqual(missing, [], "keys the launcher reads that the README's key table lacks")
 
