@@ -28,6 +28,21 @@ void showDefaultErrorAndExit() {
     endWith(defaultErrorText);
 }
 
+void reportCurrentFailure(const wchar_t* fixedText) {
+    try {
+        throw;
+    } catch (const LaunchError& error) {
+        showErrorAndExit(error.message);
+    } catch (...) {
+        if (fixedText == nullptr) showDefaultErrorAndExit();
+        showErrorAndExit(fixedText);
+    }
+}
+
+void reportCurrentFailureAs(const wchar_t* fixedText) {
+    showErrorAndExit(fixedText);
+}
+
 void setReportListener(ReportListener listener) {
     reportListener = listener;
 }

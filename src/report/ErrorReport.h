@@ -28,15 +28,21 @@ void setReportListener(ReportListener listener);
 void setDefaultErrorText(const std::wstring& text);
 void setShowErrorDetail(bool show);
 
+// Reports the failure being handled: a LaunchError unchanged, any other failure with `fixedText`,
+// or with the default error text alone when `fixedText` is null. Called only from a handler; the
+// handlers below share it, so that each of their many instances stays one call.
+[[noreturn]] void reportCurrentFailure(const wchar_t* fixedText);
+
+// Reports the failure being handled with `fixedText`, a LaunchError too. Called only from a handler.
+[[noreturn]] void reportCurrentFailureAs(const wchar_t* fixedText);
+
 // Runs `body`; a thrown LaunchError is reported unchanged, any other failure with `fixedText`.
 template <class Body>
 auto reportFailures(const wchar_t* fixedText, Body&& body) -> decltype(body()) {
     try {
         return std::forward<Body>(body)();
-    } catch (const LaunchError& error) {
-        showErrorAndExit(error.message);
     } catch (...) {
-        showErrorAndExit(fixedText);
+        reportCurrentFailure(fixedText);
     }
 }
 
@@ -46,7 +52,7 @@ auto reportAnyFailureAs(const wchar_t* fixedText, Body&& body) -> decltype(body(
     try {
         return std::forward<Body>(body)();
     } catch (...) {
-        showErrorAndExit(fixedText);
+        reportCurrentFailureAs(fixedText);
     }
 }
 
@@ -56,9 +62,7 @@ template <class Body>
 auto reportFailuresWithDefaultText(Body&& body) -> decltype(body()) {
     try {
         return std::forward<Body>(body)();
-    } catch (const LaunchError& error) {
-        showErrorAndExit(error.message);
     } catch (...) {
-        showDefaultErrorAndExit();
+        reportCurrentFailure(nullptr);
     }
 }

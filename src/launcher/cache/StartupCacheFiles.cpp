@@ -48,13 +48,22 @@ bool isOlderThan(const std::wstring& path, std::uint64_t seconds) {
     return platform::secondsSinceWritten(path).value_or(0) > seconds;
 }
 
+using DatedPath = std::pair<std::int64_t, std::wstring>;  // time written, path
+
+// Keeps the later written of `kept` and `found` (at the same time, the greater path) in `kept`,
+// and removes the other's file.
+void keepLatest(DatedPath& kept, DatedPath found) {
+    if (kept.second.empty() || kept < found) kept.swap(found);
+    if (!found.second.empty()) platform::removeFile(found.second);
+}
+
 // Removes the final caches of the application's other configurations but the one written last,
 // so that the folder holds at most two per application (two serve a launch that switches between
 // two configurations, such as heaps on both sides of the compressed pointers' limit), and the files
 // of other starts that no running start still writes. Files in use elsewhere may refuse; they go
 // next time.
 void removeLeftovers(const std::wstring& folder, const std::wstring& application, const std::wstring& stem) {
-    std::vector<std::pair<std::int64_t, std::wstring>> otherFinals;  // time written, path
+    DatedPath latestOther;
     // Both systems let a listing go on while entries already listed are removed.
     platform::listDirectory(inFolder(folder, L""), [&](const platform::DirectoryEntry& entry) {
         if (entry.isDirectory || !isCacheFileOf(entry.name, application)) return;
@@ -62,11 +71,9 @@ void removeLeftovers(const std::wstring& folder, const std::wstring& application
         const bool other = !startsWith(entry.name, stem + L".");
         const bool final = endsWith(entry.name, L".jsa") || endsWith(entry.name, L".aot");
         const bool refusal = endsWith(entry.name, kRefusalSuffix);
-        if (final && other) otherFinals.emplace_back(platform::fileStamp(path).value_or(platform::FileStamp{0, 0}).modified, path);
+        if (final && other) return keepLatest(latestOther, {platform::fileStamp(path).value_or(platform::FileStamp{0, 0}).modified, path});
         if ((refusal && other) || (!final && !refusal && isOlderThan(path, kLeftoverSeconds))) platform::removeFile(path);
     });
-    std::sort(otherFinals.rbegin(), otherFinals.rend());
-    for (std::size_t index = 1; index < otherFinals.size(); ++index) platform::removeFile(otherFinals[index].second);
 }
 
 // Publishes the ahead-of-time caches of `stem` whose assembly has finished under the final name
