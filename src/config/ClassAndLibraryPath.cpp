@@ -3,7 +3,6 @@
 #include "config/ClassAndLibraryPath.h"
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -26,7 +25,7 @@ constexpr wchar_t kLibraryPathOption[] = L"-Djava.library.path";
 // each folder at most once and ends whatever links the file system holds. A scan lists few folders:
 // a list searched in turn serves.
 using VisitedFolders = std::vector<platform::FileIdentity>;
-using Visit = std::function<void(const platform::DirectoryEntry&)>;
+using Visit = FunctionRef<void(const platform::DirectoryEntry&)>;
 
 void appendSeparatorIfMissing(std::wstring& directory) {
     if (directory.empty() || directory.back() != platform::kPathSeparator) directory += platform::kPathSeparator;
@@ -49,7 +48,7 @@ bool isJarFile(const platform::DirectoryEntry& entry) {
 
 // Lists `directory` (ending in a separator) unless this scan has listed it already. A directory
 // whose identity cannot be read is listed all the same; the listing decides.
-void listUnlessVisited(VisitedFolders& visited, const std::wstring& directory, const Visit& visit) {
+void listUnlessVisited(VisitedFolders& visited, const std::wstring& directory, Visit visit) {
     const std::optional<platform::FileIdentity> identity = platform::directoryIdentity(directory);
     if (identity) {
         if (std::find(visited.begin(), visited.end(), *identity) != visited.end()) return;

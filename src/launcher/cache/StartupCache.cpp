@@ -3,7 +3,6 @@
 #include "launcher/cache/StartupCache.h"
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <utility>
 
@@ -105,11 +104,11 @@ bool canWriteIn(const std::wstring& folder) {
     return true;
 }
 
-using Note = std::function<void(const std::wstring&)>;
+using Note = FunctionRef<void(const std::wstring&)>;
 
 // The private cache folder of the launch, in which this process can create files; empty, with
 // the reason noted, when there is none. Notes each folder passed over.
-std::wstring usableFolder(const Properties& properties, const std::wstring& application, const Note& note) {
+std::wstring usableFolder(const Properties& properties, const std::wstring& application, Note note) {
     const std::wstring& exe = properties.getFullPathAndNameOfExe();
     const std::wstring folder =
         privateCacheFolder(cacheFolderCandidates(properties.getStartupCacheDir(), exe, application),
@@ -249,7 +248,7 @@ void addStartupCacheOptions(Properties& properties) {
     abortHook() = nullptr;
     if (!properties.isStartupCache()) return;
     const std::wstring& debugFile = properties.getDebugFile();
-    const Note note = [&](const std::wstring& text) { noteInDebugFile(debugFile, text); };
+    const auto note = [&](const std::wstring& text) { noteInDebugFile(debugFile, text); };
     const std::vector<std::wstring> effective = effectiveOptions(properties.getJavaSystemProperties());
     const JVM& jvm = *properties.getFoundJvm();
     const int javaFeature = chosenJavaFeature(jvm);
