@@ -1,4 +1,4 @@
-// The launcher's top level: the configuration built once, then the launch on a copy of it.
+// The launcher's top level: the configuration built once, then the launch with it.
 #include "launcher/Launcher.h"
 
 #include <cstdint>
@@ -20,9 +20,8 @@ const std::wstring& startupDirectory() {
 
 int runLauncher(const std::vector<std::wstring>& arguments) {
     return reportFailuresWithDefaultText([&] {
-        const Properties loaded = createProperties(arguments);
-        Properties launcherCopy = loaded;
-        launchProgram(launcherCopy);
+        Properties properties = createProperties(arguments);
+        launchProgram(properties);
         return 0;
     });
 }
