@@ -10,11 +10,9 @@
 
 namespace {
 
-// The directory the user started the program from, read once, before the launcher changes it.
-const std::wstring& startupDirectory() {
-    static const std::wstring directory = platform::currentDirectory().value_or(L"");
-    return directory;
-}
+// The directory the user started the program from, read as the program starts, before the
+// launcher changes it.
+const std::wstring startupDirectory = platform::currentDirectory().value_or(L"");
 
 }  // namespace
 
@@ -30,7 +28,7 @@ Properties createProperties(const std::vector<std::wstring>& arguments) {
     return reportFailuresWithDefaultText([&] {
         Properties properties;
         properties.setFullPathAndNameOfExe(arguments.front());
-        properties.setCallerDir(startupDirectory());
+        properties.setCallerDir(startupDirectory);
         // From here on relative paths in the configuration resolve against the home folder; if
         // the change fails they resolve against the start-up directory.
         platform::changeDirectory(properties.getSelfHomePath());

@@ -103,10 +103,9 @@ bool looksLikeCache(const std::wstring& archive, CacheKind kind) {
     return platform::readFileStart(archive, magic.size()) == magic;
 }
 
-ExitWork& exitWork() {
-    static ExitWork work;
-    return work;
-}
+// Set by scheduleExitWork. Built as the program starts, it is destroyed only after every exit
+// handler registered later, finishAtExit among them, has run.
+ExitWork exitWork;
 
 // Read by the exit work, which the VM may run from any thread as it ends the process.
 std::atomic<VmStage> vmStage{VmStage::Creating};
@@ -160,7 +159,7 @@ void finishVmLog(const ExitWork& work) {
 void finishAtExit() {
     static std::atomic<bool> done{false};
     if (done.exchange(true)) return;
-    const ExitWork& work = exitWork();
+    const ExitWork& work = exitWork;
     const bool written = work.plan.action != CacheAction::Write || finishWriting(work);
     finishVmLog(work);
     if (!written && vmStage == VmStage::Destroying) {
@@ -174,7 +173,7 @@ void finishAtExit() {
 // the launch runs again in this process's place, with its arguments, streams and exit code.
 void JNICALL finishOnVmAbort() {
     finishAtExit();
-    const ExitWork& work = exitWork();
+    const ExitWork& work = exitWork;
     if (vmStage != VmStage::Creating || !platform::createNewFile(work.refusalMarker)) return;
     if (!work.debugFile.empty()) {
         platform::appendLineToFile(work.debugFile, L"The startup cache: the VM failed to start with it; the launch runs again without it");
@@ -230,7 +229,7 @@ std::wstring refusalMarker(const std::wstring& folder, const std::wstring& stem)
 }
 
 void scheduleExitWork(ExitWork work) {
-    exitWork() = std::move(work);
+    exitWork = std::move(work);
     std::atexit(finishAtExit);
 }
 
