@@ -24,6 +24,10 @@ void showErrorAndExit(const std::wstring& message) {
     endWith(showErrorDetail ? defaultErrorText + L" " + message : defaultErrorText);
 }
 
+void showErrorAndExit(const wchar_t* message) {
+    showErrorAndExit(std::wstring(message));
+}
+
 void showDefaultErrorAndExit() {
     endWith(defaultErrorText);
 }
@@ -37,10 +41,6 @@ void reportCurrentFailure(const wchar_t* fixedText) {
         if (fixedText == nullptr) showDefaultErrorAndExit();
         showErrorAndExit(fixedText);
     }
-}
-
-void reportCurrentFailureAs(const wchar_t* fixedText) {
-    showErrorAndExit(fixedText);
 }
 
 void setReportListener(ReportListener listener) {

@@ -14,6 +14,8 @@ struct LaunchError {
 // Shows the default error text, a blank and `message` (or the default text alone when detail is
 // off) under the executable's path, then ends the process with exit code 1.
 [[noreturn]] void showErrorAndExit(const std::wstring& message);
+// The same for a fixed text: one call where it is given, without a string built there.
+[[noreturn]] void showErrorAndExit(const wchar_t* message);
 
 // Shows the default error text alone, then ends the process with exit code 1.
 [[noreturn]] void showDefaultErrorAndExit();
@@ -30,11 +32,8 @@ void setShowErrorDetail(bool show);
 
 // Reports the failure being handled: a LaunchError unchanged, any other failure with `fixedText`,
 // or with the default error text alone when `fixedText` is null. Called only from a handler; the
-// handlers below share it, so that each of their many instances stays one call.
+// handlers below share it, so that each of their many instances is one call.
 [[noreturn]] void reportCurrentFailure(const wchar_t* fixedText);
-
-// Reports the failure being handled with `fixedText`, a LaunchError too. Called only from a handler.
-[[noreturn]] void reportCurrentFailureAs(const wchar_t* fixedText);
 
 // Runs `body`; a thrown LaunchError is reported unchanged, any other failure with `fixedText`.
 template <class Body>
@@ -52,7 +51,7 @@ auto reportAnyFailureAs(const wchar_t* fixedText, Body&& body) -> decltype(body(
     try {
         return std::forward<Body>(body)();
     } catch (...) {
-        reportCurrentFailureAs(fixedText);
+        showErrorAndExit(fixedText);
     }
 }
 
