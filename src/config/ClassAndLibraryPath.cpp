@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -22,9 +23,8 @@ constexpr wchar_t kLibraryPathOption[] = L"-Djava.library.path";
 
 // The folders one scan has listed. A folder met again (through a link, a junction or another
 // reparse point, whether it leads back up or sideways) is not entered again, so that a scan lists
-// each folder at most once and ends whatever links the file system holds. A scan lists few folders:
-// a list searched in turn serves.
-using VisitedFolders = std::vector<platform::FileIdentity>;
+// each folder at most once and ends whatever links the file system holds.
+using VisitedFolders = std::set<platform::FileIdentity>;
 using Visit = FunctionRef<void(const platform::DirectoryEntry&)>;
 
 void appendSeparatorIfMissing(std::wstring& directory) {
@@ -50,10 +50,7 @@ bool isJarFile(const platform::DirectoryEntry& entry) {
 // whose identity cannot be read is listed all the same; the listing decides.
 void listUnlessVisited(VisitedFolders& visited, const std::wstring& directory, Visit visit) {
     const std::optional<platform::FileIdentity> identity = platform::directoryIdentity(directory);
-    if (identity) {
-        if (std::find(visited.begin(), visited.end(), *identity) != visited.end()) return;
-        visited.push_back(*identity);
-    }
+    if (identity && !visited.insert(*identity).second) return;
     platform::listDirectory(directory, visit);
 }
 

@@ -35,6 +35,7 @@ struct FileIdentity {
     std::uint64_t volume;
     std::uint64_t index;
     bool operator==(const FileIdentity& other) const { return volume == other.volume && index == other.index; }
+    bool operator<(const FileIdentity& other) const { return volume != other.volume ? volume < other.volume : index < other.index; }
 };
 
 // The identity of the folder `directory` (links followed); empty when it cannot be read.
