@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <iterator>
 #include <utility>
 
 #include "jvm/CandidateReport.h"
@@ -238,7 +237,7 @@ void JVMSelector::separateClientAndServerJvms(std::vector<JVM>& jvms, std::vecto
             if (library) serverCopies.push_back(*std::move(library));
             typeAs(jvm, *folder, hasClient ? L"client" : L"server");
         }
-        jvms.insert(jvms.end(), std::make_move_iterator(serverCopies.begin()), std::make_move_iterator(serverCopies.end()));
+        for (JVM& copy : serverCopies) jvms.push_back(std::move(copy));
         dropDuplicateVms(jvms);
     });
 }
