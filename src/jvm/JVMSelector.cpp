@@ -155,7 +155,7 @@ JvmChoice JVMSelector::chooseInstalledJvm() const {
     JvmChoice choice;
     if (!jvms.empty()) choice.jvm = firstOfHighest(jvms);
     for (JVM& jvm : withoutVm) jvm.refuse(L"VM library missing");
-    considered.insert(considered.end(), withoutVm.begin(), withoutVm.end());
+    for (JVM& jvm : withoutVm) considered.push_back(std::move(jvm));
     const CandidateReport report(std::move(considered), m_settings.machine);
     choice.candidateLines = report.debugLines(choice.jvm);
     if (!choice.jvm) choice.failure = L"No acceptable JVMs were found." + report.refusalDetail();
