@@ -41,9 +41,8 @@ std::vector<std::wstring> variableOptions(const wchar_t* variable) {
 // then _JAVA_OPTIONS.
 std::vector<std::wstring> effectiveOptions(const std::vector<std::wstring>& options) {
     std::vector<std::wstring> all = variableOptions(L"JAVA_TOOL_OPTIONS");
-    all.insert(all.end(), options.begin(), options.end());
-    const std::vector<std::wstring> last = variableOptions(L"_JAVA_OPTIONS");
-    all.insert(all.end(), last.begin(), last.end());
+    for (const std::wstring& option : options) all.push_back(option);
+    for (std::wstring& option : variableOptions(L"_JAVA_OPTIONS")) all.push_back(std::move(option));
     return all;
 }
 
