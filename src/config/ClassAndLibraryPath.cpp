@@ -3,7 +3,6 @@
 #include "config/ClassAndLibraryPath.h"
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <set>
 #include <utility>
@@ -26,7 +25,7 @@ constexpr wchar_t kLibraryPathOption[] = L"-Djava.library.path";
 // reparse point, whether it leads back up or sideways) is not entered again, so that a scan lists
 // each folder at most once and ends whatever links the file system holds.
 using VisitedFolders = std::set<platform::FileIdentity>;
-using Visit = std::function<void(const platform::DirectoryEntry&)>;
+using Visit = FunctionRef<void(const platform::DirectoryEntry&)>;
 
 void appendSeparatorIfMissing(std::wstring& directory) {
     if (directory.empty() || directory.back() != platform::kPathSeparator) directory += platform::kPathSeparator;
@@ -49,7 +48,7 @@ bool isJarFile(const platform::DirectoryEntry& entry) {
 
 // Lists `directory` (ending in a separator) unless this scan has listed it already. A directory
 // whose identity cannot be read is listed all the same; the listing decides.
-void listUnlessVisited(VisitedFolders& visited, const std::wstring& directory, const Visit& visit) {
+void listUnlessVisited(VisitedFolders& visited, const std::wstring& directory, Visit visit) {
     const std::optional<platform::FileIdentity> identity = platform::directoryIdentity(directory);
     if (identity && !visited.insert(*identity).second) return;
     platform::listDirectory(directory, visit);

@@ -184,10 +184,11 @@ std::wstring JVM::toString() const {
 
 std::wstring getComparableVersion(const std::wstring& version) {
     return reportFailures(L"Error while getting comparable JVM version using regular version.", [&] {
-        std::vector<std::wstring> components = versionComponents(version);
-        components.resize(4, L"0");
+        const std::vector<std::wstring> components = versionComponents(version);
+        const std::wstring missing = L"0";
         std::wstring comparable;
-        for (const std::wstring& component : components) {
+        for (std::size_t index = 0; index < 4; ++index) {
+            const std::wstring& component = index < components.size() ? components[index] : missing;
             if (component.size() < 3) comparable.append(3 - component.size(), L'0');
             comparable += component + L".";
         }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <iterator>
 #include <utility>
 
 #include "jvm/CandidateReport.h"
@@ -156,7 +155,7 @@ JvmChoice JVMSelector::chooseInstalledJvm() const {
     JvmChoice choice;
     if (!jvms.empty()) choice.jvm = firstOfHighest(jvms);
     for (JVM& jvm : withoutVm) jvm.refuse(L"VM library missing");
-    considered.insert(considered.end(), withoutVm.begin(), withoutVm.end());
+    for (JVM& jvm : withoutVm) considered.push_back(std::move(jvm));
     const CandidateReport report(std::move(considered), m_settings.machine);
     choice.candidateLines = report.debugLines(choice.jvm);
     if (!choice.jvm) choice.failure = L"No acceptable JVMs were found." + report.refusalDetail();
@@ -238,7 +237,7 @@ void JVMSelector::separateClientAndServerJvms(std::vector<JVM>& jvms, std::vecto
             if (library) serverCopies.push_back(*std::move(library));
             typeAs(jvm, *folder, hasClient ? L"client" : L"server");
         }
-        jvms.insert(jvms.end(), std::make_move_iterator(serverCopies.begin()), std::make_move_iterator(serverCopies.end()));
+        for (JVM& copy : serverCopies) jvms.push_back(std::move(copy));
         dropDuplicateVms(jvms);
     });
 }

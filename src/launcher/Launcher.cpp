@@ -1,4 +1,4 @@
-// The launcher's top level: the configuration built once, then the launch on a copy of it.
+// The launcher's top level: the configuration built once, then the launch with it.
 #include "launcher/Launcher.h"
 
 #include <cstdint>
@@ -11,19 +11,16 @@
 
 namespace {
 
-// The directory the user started the program from, read once, before the launcher changes it.
-const std::wstring& startupDirectory() {
-    static const std::wstring directory = platform::currentDirectory().value_or(L"");
-    return directory;
-}
+// The directory the user started the program from, read as the program starts, before the
+// launcher changes it.
+const std::wstring startupDirectory = platform::currentDirectory().value_or(L"");
 
 }  // namespace
 
 int runLauncher(const std::vector<std::wstring>& arguments) {
     return reportFailuresWithDefaultText([&] {
-        const Properties loaded = createProperties(arguments);
-        Properties launcherCopy = loaded;
-        launchProgram(launcherCopy);
+        Properties properties = createProperties(arguments);
+        launchProgram(properties);
         return 0;
     });
 }
@@ -32,7 +29,7 @@ Properties createProperties(const std::vector<std::wstring>& arguments) {
     return reportFailuresWithDefaultText([&] {
         Properties properties;
         properties.setFullPathAndNameOfExe(arguments.front());
-        properties.setCallerDir(startupDirectory());
+        properties.setCallerDir(startupDirectory);
         // From here on relative paths in the configuration resolve against the home folder; if
         // the change fails they resolve against the start-up directory.
         platform::changeDirectory(properties.getSelfHomePath());

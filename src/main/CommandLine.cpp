@@ -24,7 +24,6 @@ std::vector<std::wstring> argumentsAfterProgramName(const std::wstring& commandL
 
 std::vector<std::wstring> launcherArguments() {
     std::vector<std::wstring> arguments{platform::executablePath()};
-    const std::vector<std::wstring> commandLineArguments = argumentsAfterProgramName(GetCommandLineW());
-    arguments.insert(arguments.end(), commandLineArguments.begin(), commandLineArguments.end());
+    for (std::wstring& argument : argumentsAfterProgramName(GetCommandLineW())) arguments.push_back(std::move(argument));
     return arguments;
 }

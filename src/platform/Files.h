@@ -4,9 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
+
+#include "platform/FunctionRef.h"
 
 namespace platform {
 
@@ -25,7 +26,7 @@ struct DirectoryEntry {
 // systems); Linux sorts them as a Windows file system does, by their UTF-16 code units compared
 // without case, so that one configuration gives one class path on every machine. Returns false, having called nothing, when the
 // listing cannot be started (missing or unreadable directory).
-bool listDirectory(const std::wstring& directory, const std::function<void(const DirectoryEntry&)>& visit);
+bool listDirectory(const std::wstring& directory, FunctionRef<void(const DirectoryEntry&)> visit);
 
 // Identifies a directory independently of the path that reaches it (device and inode on Linux,
 // volume and file index on Windows), so that a scan can notice a folder it has met before through

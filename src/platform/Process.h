@@ -3,10 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/FunctionRef.h"
 
 namespace platform {
 
@@ -32,6 +33,6 @@ void yieldThread();
 // `stackBytes` (rounded up to whole pages), and the caller waits for it; a failure thrown by
 // `body` is thrown on to the caller. Empty when that thread cannot be created (no memory for
 // such a stack).
-std::optional<int> runAsVmMainThread(std::size_t stackBytes, const std::function<int()>& body);
+std::optional<int> runAsVmMainThread(std::size_t stackBytes, FunctionRef<int()> body);
 
 }  // namespace platform

@@ -24,8 +24,23 @@ void showErrorAndExit(const std::wstring& message) {
     endWith(showErrorDetail ? defaultErrorText + L" " + message : defaultErrorText);
 }
 
+void showErrorAndExit(const wchar_t* message) {
+    showErrorAndExit(std::wstring(message));
+}
+
 void showDefaultErrorAndExit() {
     endWith(defaultErrorText);
+}
+
+void reportCurrentFailure(const wchar_t* fixedText) {
+    try {
+        throw;
+    } catch (const LaunchError& error) {
+        showErrorAndExit(error.message);
+    } catch (...) {
+        if (fixedText == nullptr) showDefaultErrorAndExit();
+        showErrorAndExit(fixedText);
+    }
 }
 
 void setReportListener(ReportListener listener) {

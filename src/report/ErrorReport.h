@@ -14,6 +14,8 @@ struct LaunchError {
 // Shows the default error text, a blank and `message` (or the default text alone when detail is
 // off) under the executable's path, then ends the process with exit code 1.
 [[noreturn]] void showErrorAndExit(const std::wstring& message);
+// The same for a fixed text: one call where it is given, without a string built there.
+[[noreturn]] void showErrorAndExit(const wchar_t* message);
 
 // Shows the default error text alone, then ends the process with exit code 1.
 [[noreturn]] void showDefaultErrorAndExit();
@@ -28,15 +30,18 @@ void setReportListener(ReportListener listener);
 void setDefaultErrorText(const std::wstring& text);
 void setShowErrorDetail(bool show);
 
+// Reports the failure being handled: a LaunchError unchanged, any other failure with `fixedText`,
+// or with the default error text alone when `fixedText` is null. Called only from a handler; the
+// handlers below share it, so that each of their many instances is one call.
+[[noreturn]] void reportCurrentFailure(const wchar_t* fixedText);
+
 // Runs `body`; a thrown LaunchError is reported unchanged, any other failure with `fixedText`.
 template <class Body>
 auto reportFailures(const wchar_t* fixedText, Body&& body) -> decltype(body()) {
     try {
         return std::forward<Body>(body)();
-    } catch (const LaunchError& error) {
-        showErrorAndExit(error.message);
     } catch (...) {
-        showErrorAndExit(fixedText);
+        reportCurrentFailure(fixedText);
     }
 }
 
@@ -56,9 +61,7 @@ template <class Body>
 auto reportFailuresWithDefaultText(Body&& body) -> decltype(body()) {
     try {
         return std::forward<Body>(body)();
-    } catch (const LaunchError& error) {
-        showErrorAndExit(error.message);
     } catch (...) {
-        showDefaultErrorAndExit();
+        reportCurrentFailure(nullptr);
     }
 }

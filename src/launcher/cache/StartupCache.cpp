@@ -3,7 +3,6 @@
 #include "launcher/cache/StartupCache.h"
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <utility>
 
@@ -42,9 +41,8 @@ std::vector<std::wstring> variableOptions(const wchar_t* variable) {
 // then _JAVA_OPTIONS.
 std::vector<std::wstring> effectiveOptions(const std::vector<std::wstring>& options) {
     std::vector<std::wstring> all = variableOptions(L"JAVA_TOOL_OPTIONS");
-    all.insert(all.end(), options.begin(), options.end());
-    const std::vector<std::wstring> last = variableOptions(L"_JAVA_OPTIONS");
-    all.insert(all.end(), last.begin(), last.end());
+    for (const std::wstring& option : options) all.push_back(option);
+    for (std::wstring& option : variableOptions(L"_JAVA_OPTIONS")) all.push_back(std::move(option));
     return all;
 }
 
@@ -105,11 +103,11 @@ bool canWriteIn(const std::wstring& folder) {
     return true;
 }
 
-using Note = std::function<void(const std::wstring&)>;
+using Note = FunctionRef<void(const std::wstring&)>;
 
 // The private cache folder of the launch, in which this process can create files; empty, with
 // the reason noted, when there is none. Notes each folder passed over.
-std::wstring usableFolder(const Properties& properties, const std::wstring& application, const Note& note) {
+std::wstring usableFolder(const Properties& properties, const std::wstring& application, Note note) {
     const std::wstring& exe = properties.getFullPathAndNameOfExe();
     const std::wstring folder =
         privateCacheFolder(cacheFolderCandidates(properties.getStartupCacheDir(), exe, application),
@@ -249,7 +247,7 @@ void addStartupCacheOptions(Properties& properties) {
     abortHook() = nullptr;
     if (!properties.isStartupCache()) return;
     const std::wstring& debugFile = properties.getDebugFile();
-    const Note note = [&](const std::wstring& text) { noteInDebugFile(debugFile, text); };
+    const auto note = [&](const std::wstring& text) { noteInDebugFile(debugFile, text); };
     const std::vector<std::wstring> effective = effectiveOptions(properties.getJavaSystemProperties());
     const JVM& jvm = *properties.getFoundJvm();
     const int javaFeature = chosenJavaFeature(jvm);

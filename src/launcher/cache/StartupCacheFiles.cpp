@@ -48,13 +48,22 @@ bool isOlderThan(const std::wstring& path, std::uint64_t seconds) {
     return platform::secondsSinceWritten(path).value_or(0) > seconds;
 }
 
+using DatedPath = std::pair<std::int64_t, std::wstring>;  // time written, path
+
+// Keeps the later written of `kept` and `found` (at the same time, the greater path) in `kept`,
+// and removes the other's file.
+void keepLatest(DatedPath& kept, DatedPath found) {
+    if (kept.second.empty() || kept < found) kept.swap(found);
+    if (!found.second.empty()) platform::removeFile(found.second);
+}
+
 // Removes the final caches of the application's other configurations but the one written last,
 // so that the folder holds at most two per application (two serve a launch that switches between
 // two configurations, such as heaps on both sides of the compressed pointers' limit), and the files
 // of other starts that no running start still writes. Files in use elsewhere may refuse; they go
 // next time.
 void removeLeftovers(const std::wstring& folder, const std::wstring& application, const std::wstring& stem) {
-    std::vector<std::pair<std::int64_t, std::wstring>> otherFinals;  // time written, path
+    DatedPath latestOther;
     // Both systems let a listing go on while entries already listed are removed.
     platform::listDirectory(inFolder(folder, L""), [&](const platform::DirectoryEntry& entry) {
         if (entry.isDirectory || !isCacheFileOf(entry.name, application)) return;
@@ -62,11 +71,9 @@ void removeLeftovers(const std::wstring& folder, const std::wstring& application
         const bool other = !startsWith(entry.name, stem + L".");
         const bool final = endsWith(entry.name, L".jsa") || endsWith(entry.name, L".aot");
         const bool refusal = endsWith(entry.name, kRefusalSuffix);
-        if (final && other) otherFinals.emplace_back(platform::fileStamp(path).value_or(platform::FileStamp{0, 0}).modified, path);
+        if (final && other) return keepLatest(latestOther, {platform::fileStamp(path).value_or(platform::FileStamp{0, 0}).modified, path});
         if ((refusal && other) || (!final && !refusal && isOlderThan(path, kLeftoverSeconds))) platform::removeFile(path);
     });
-    std::sort(otherFinals.rbegin(), otherFinals.rend());
-    for (std::size_t index = 1; index < otherFinals.size(); ++index) platform::removeFile(otherFinals[index].second);
 }
 
 // Publishes the ahead-of-time caches of `stem` whose assembly has finished under the final name
@@ -96,10 +103,9 @@ bool looksLikeCache(const std::wstring& archive, CacheKind kind) {
     return platform::readFileStart(archive, magic.size()) == magic;
 }
 
-ExitWork& exitWork() {
-    static ExitWork work;
-    return work;
-}
+// Set by scheduleExitWork. Built as the program starts, it is destroyed only after every exit
+// handler registered later, finishAtExit among them, has run.
+ExitWork exitWork;
 
 // Read by the exit work, which the VM may run from any thread as it ends the process.
 std::atomic<VmStage> vmStage{VmStage::Creating};
@@ -153,7 +159,7 @@ void finishVmLog(const ExitWork& work) {
 void finishAtExit() {
     static std::atomic<bool> done{false};
     if (done.exchange(true)) return;
-    const ExitWork& work = exitWork();
+    const ExitWork& work = exitWork;
     const bool written = work.plan.action != CacheAction::Write || finishWriting(work);
     finishVmLog(work);
     if (!written && vmStage == VmStage::Destroying) {
@@ -167,7 +173,7 @@ void finishAtExit() {
 // the launch runs again in this process's place, with its arguments, streams and exit code.
 void JNICALL finishOnVmAbort() {
     finishAtExit();
-    const ExitWork& work = exitWork();
+    const ExitWork& work = exitWork;
     if (vmStage != VmStage::Creating || !platform::createNewFile(work.refusalMarker)) return;
     if (!work.debugFile.empty()) {
         platform::appendLineToFile(work.debugFile, L"The startup cache: the VM failed to start with it; the launch runs again without it");
@@ -223,7 +229,7 @@ std::wstring refusalMarker(const std::wstring& folder, const std::wstring& stem)
 }
 
 void scheduleExitWork(ExitWork work) {
-    exitWork() = std::move(work);
+    exitWork = std::move(work);
     std::atexit(finishAtExit);
 }
 

@@ -2,7 +2,6 @@
 // other starts, and the work of the process's end.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>

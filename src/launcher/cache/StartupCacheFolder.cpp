@@ -33,7 +33,7 @@ std::vector<std::wstring> cacheFolderCandidates(const std::wstring& configured, 
 }
 
 std::wstring privateCacheFolder(const std::vector<std::wstring>& candidates,
-                                const std::function<void(const std::wstring& folder, const std::wstring& why)>& refuse) {
+                                FunctionRef<void(const std::wstring& folder, const std::wstring& why)> refuse) {
     for (const std::wstring& folder : candidates) {
         if (!platform::createPrivateDirectories(folder)) {
             refuse(folder, L"it cannot be created");

@@ -2,9 +2,10 @@
 // since the Java VM maps what it finds there into the program's process.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/FunctionRef.h"
 
 // The folders to try, in order: the configured one (`configured`, when set) or else the one
 // beside the executable `exePath`, named "<application>.cache"; then the user's cache folder
@@ -16,7 +17,7 @@ std::vector<std::wstring> cacheFolderCandidates(const std::wstring& configured, 
 // that is private (`platform::whyNotPrivate`); empty when none is. Calls `refuse` with each folder
 // passed over and the reason.
 std::wstring privateCacheFolder(const std::vector<std::wstring>& candidates,
-                                const std::function<void(const std::wstring& folder, const std::wstring& why)>& refuse);
+                                FunctionRef<void(const std::wstring& folder, const std::wstring& why)> refuse);
 
 // The user's cache folder for `application`: the first place of `platform::kUserCacheRoots` whose
 // variable is set; empty when none is.

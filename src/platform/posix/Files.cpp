@@ -85,7 +85,7 @@ bool findsEntry(const std::wstring& path) {
     return result == 0;
 }
 
-bool listDirectory(const std::wstring& directory, const std::function<void(const DirectoryEntry&)>& visit) {
+bool listDirectory(const std::wstring& directory, FunctionRef<void(const DirectoryEntry&)> visit) {
     const DirectoryStream stream(opendir(toUtf8(directory).c_str()));
     if (!stream) return false;
     std::vector<std::pair<std::u16string, DirectoryEntry>> entries;

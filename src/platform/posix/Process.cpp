@@ -19,7 +19,7 @@ namespace {
 
 // What runs on the VM's main thread, and what it hands back.
 struct ThreadWork {
-    const std::function<int()>& body;
+    FunctionRef<int()> body;
     int result = 0;
     std::exception_ptr failure;
 };
@@ -75,7 +75,7 @@ void yieldThread() {
     sched_yield();
 }
 
-std::optional<int> runAsVmMainThread(std::size_t stackBytes, const std::function<int()>& body) {
+std::optional<int> runAsVmMainThread(std::size_t stackBytes, FunctionRef<int()> body) {
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     int error = pthread_attr_setstacksize(&attributes, threadStackSize(stackBytes));

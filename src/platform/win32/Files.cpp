@@ -38,7 +38,7 @@ bool findsEntry(const std::wstring& path) {
     return findFirst(path, found).valid();
 }
 
-bool listDirectory(const std::wstring& directory, const std::function<void(const DirectoryEntry&)>& visit) {
+bool listDirectory(const std::wstring& directory, FunctionRef<void(const DirectoryEntry&)> visit) {
     WIN32_FIND_DATAW found;
     const FindHandle search = findFirst(directory + L"*", found);
     if (!search.valid()) return false;

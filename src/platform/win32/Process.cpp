@@ -44,7 +44,7 @@ std::uint32_t processId() {
     return GetCurrentProcessId();
 }
 
-std::optional<int> runAsVmMainThread(std::size_t, const std::function<int()>& body) {
+std::optional<int> runAsVmMainThread(std::size_t, FunctionRef<int()> body) {
     // The primary thread's stack is set by the executable's header, large enough for the VM.
     return body();
 }
