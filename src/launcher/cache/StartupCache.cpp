@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "config/Properties.h"
+#include "jvm/InstallationFacts.h"
 #include "launcher/cache/StartupCacheFiles.h"
 #include "launcher/cache/StartupCacheFolder.h"
 #include "launcher/cache/StartupCacheKey.h"
@@ -46,22 +47,10 @@ std::vector<std::wstring> effectiveOptions(const std::vector<std::wstring>& opti
     return all;
 }
 
-// JAVA_VERSION of the Java home's release file, without its quotes; empty when there is none.
-std::wstring releaseJavaVersion(const std::wstring& javaHome) {
-    const std::optional<std::string> text = platform::readFileBytes(javaHome + platform::kPathSeparator + L"release");
-    const std::string key = "\nJAVA_VERSION=";
-    const std::string lines = "\n" + text.value_or("");
-    const std::size_t at = lines.find(key);
-    if (at == std::string::npos) return {};
-    const std::size_t start = at + key.size();
-    const std::size_t quoted = lines.compare(start, 1, "\"") == 0 ? 1 : 0;
-    return fromUtf8(lines.substr(start + quoted, lines.find_first_of("\"\r\n", start + quoted) - start - quoted));
-}
-
 // The Java feature version of the chosen VM: its recorded version, else its release file's.
 int chosenJavaFeature(const JVM& jvm) {
     if (!jvm.getVersion().empty()) return javaFeatureVersion(jvm.getVersion());
-    return javaFeatureVersion(releaseJavaVersion(jvm.getJavaHomePath()));
+    return javaFeatureVersion(installedJavaVersion(jvm.getJavaHomePath()).value_or(L""));
 }
 
 // The executable's file name without a final ".exe" (in any case).
