@@ -1,8 +1,8 @@
 // The console program's entry point on Windows: the console's standard streams, failures on the
 // standard error stream, and Windows services.
-#include "service/ServiceRunner.h"
 #include "main/CommandLine.h"
 #include "platform/ServiceControl.h"
+#include "service/ServiceRunner.h"
 
 int wmain(int, wchar_t**) {
     const std::vector<std::wstring> arguments = launcherArguments();

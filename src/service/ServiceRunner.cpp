@@ -16,12 +16,12 @@
 #include "config/Properties.h"
 #include "launcher/JVMLauncher.h"
 #include "launcher/Launcher.h"
-#include "service/ServiceLog.h"
-#include "service/ServiceSettings.h"
 #include "platform/OutputCapture.h"
 #include "platform/PathConventions.h"
 #include "platform/StandardStreams.h"
 #include "report/ErrorReport.h"
+#include "service/ServiceLog.h"
+#include "service/ServiceSettings.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 
 #include "FakeVm.h"
 #include "launcher/JVMLauncher.h"
-#include "service/ServiceLog.h"
 #include "platform/Files.h"
 #include "platform/TextEncoding.h"
 #include "report/ErrorReport.h"
+#include "service/ServiceLog.h"
 #include "support/ReportedFailure.h"
 #include "support/TempDir.h"
 
