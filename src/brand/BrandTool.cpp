@@ -4,7 +4,6 @@
 #include "brand/BrandCommandLine.h"
 #include "brand/BrandError.h"
 #include "brand/Branding.h"
-#include "platform/FileOutput.h"
 #include "platform/FileStore.h"
 #include "platform/Files.h"
 #include "platform/StandardStreams.h"

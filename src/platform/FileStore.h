@@ -1,11 +1,13 @@
 // Keeping files of one's own: their stamps and first bytes, folders created on demand, exclusive creation,
-// removal, publication under a final name, and the free space of a folder's volume.
+// whole files written at once, removal, publication under a final name, and the free space of a
+// folder's volume.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -34,6 +36,11 @@ bool createDirectories(const std::wstring& path);
 // Creates the empty file `path`; false when it exists already or cannot be created.
 bool createNewFile(const std::wstring& path);
 
+// Creates the file `path`, which must not exist yet, and writes `bytes` into it, flushed to the
+// disk. False when the file exists already or cannot be created or written; a partly written file
+// is then removed.
+bool writeNewFile(const std::wstring& path, std::string_view bytes);
+
 // Appends `bytes` unchanged to the file `path`, creating it when missing, while others may read,
 // write, rename or remove it; false when it cannot be opened or written.
 bool appendBytesToFile(const std::wstring& path, const std::string& bytes);
@@ -44,6 +51,10 @@ bool removeFile(const std::wstring& path);
 // Gives the file `from` the name `to` in one step, so that no one ever sees a partly written
 // `to`; false, with nothing changed, when `to` exists or the move fails.
 bool renameWithoutReplacing(const std::wstring& from, const std::wstring& to);
+
+// Gives the file `from` the name `to` in one step, replacing a file `to` that exists already; false,
+// with nothing changed, when the move fails.
+bool renameReplacing(const std::wstring& from, const std::wstring& to);
 
 // The bytes this process may still write on the volume of the folder `directory`; empty when
 // that cannot be read.

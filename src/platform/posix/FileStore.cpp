@@ -1,4 +1,5 @@
-// Keeping files of one's own on Linux: stat, read, mkdir, exclusive open, link and statvfs.
+// Keeping files of one's own on Linux: stat, read, mkdir, exclusive open, fsync, link, rename and
+// statvfs.
 #include "platform/FileStore.h"
 
 #include <fcntl.h>
@@ -7,12 +8,27 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 
 #include "platform/TextEncoding.h"
 #include "platform/posix/Posix.h"
 
 namespace platform {
+
+namespace {
+
+bool writeAll(int descriptor, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+}  // namespace
 
 std::optional<FileStamp> fileStamp(const std::wstring& path) {
     struct stat status;
@@ -82,6 +98,22 @@ std::optional<std::uint64_t> freeBytes(const std::wstring& directory) {
     struct statvfs volume;
     if (statvfs(toUtf8(directory).c_str(), &volume) != 0) return std::nullopt;
     return std::uint64_t{volume.f_bavail} * volume.f_frsize;
+}
+
+bool writeNewFile(const std::wstring& path, std::string_view bytes) {
+    const std::string name = toUtf8(path);
+    bool written;
+    {
+        const posix::FileDescriptor file(open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0755));
+        if (!file.valid()) return false;
+        written = writeAll(file.get(), bytes) && fsync(file.get()) == 0;
+    }
+    if (!written) unlink(name.c_str());
+    return written;
+}
+
+bool renameReplacing(const std::wstring& from, const std::wstring& to) {
+    return std::rename(toUtf8(from).c_str(), toUtf8(to).c_str()) == 0;
 }
 
 }  // namespace platform

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "platform/FileOutput.h"
 #include "platform/Files.h"
 #include "platform/PathConventions.h"
 #include "platform/PrivateFolders.h"
