@@ -2,6 +2,7 @@
 // streams go nowhere (a Windows service).
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,10 +22,12 @@ public:
     // Starts capturing `stream` into `sink`; empty, with the stream unchanged, when no pipe can be made.
     static std::unique_ptr<OutputCapture> start(StandardStream stream, Sink sink);
 
-    // Returns once what was written before the call has reached the sink, or after a second.
-    void drain();
+    // How long the end of a capture waits for a child process that inherited the stream and keeps
+    // it open; what such a child writes later is not captured.
+    static constexpr std::chrono::seconds kChildWriterWait{1};
 
-    // Drains, gives the stream its former target back and calls the sink no more.
+    // Gives the stream its former target back, returns once what was written to it has reached the
+    // sink (or after kChildWriterWait), and calls the sink no more.
     ~OutputCapture();
 
     // The pipe, the former target and the sink, shared with the thread; made by start() only.

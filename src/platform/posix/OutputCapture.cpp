@@ -1,10 +1,11 @@
 // Capturing a standard stream on Linux: a pipe takes the stream's descriptor, and a thread of its
-// own reads it.
+// own reads it. The end of the capture closes every write end of its own, so that the reader meets
+// the pipe's end once it has read everything written.
 #include "platform/OutputCapture.h"
 
-#include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <cstdio>
 #include <mutex>
 #include <thread>
@@ -18,6 +19,8 @@ struct OutputCapture::State {
     int write = -1;
     int formerDescriptor = -1;  // a copy of the former descriptor; -1 when it was not open
     std::mutex mutex;  // held while bytes that left the pipe go to the sink
+    std::condition_variable pipeEnded;
+    bool ended = false;   // the reader has read everything; guarded by mutex
     bool closed = false;  // guarded by mutex
 };
 
@@ -32,6 +35,9 @@ void readPipe(const std::shared_ptr<OutputCapture::State>& state) {
         if (!state->closed) state->sink(std::string(buffer, static_cast<std::size_t>(count)));
     }
     close(state->read);
+    const std::lock_guard<std::mutex> lock(state->mutex);
+    state->ended = true;
+    state->pipeEnded.notify_all();
 }
 
 }  // namespace
@@ -53,20 +59,8 @@ std::unique_ptr<OutputCapture> OutputCapture::start(StandardStream stream, Sink 
 
 OutputCapture::OutputCapture(std::shared_ptr<State> state) : m_state(std::move(state)) {}
 
-void OutputCapture::drain() {
-    for (int waited = 0; waited < 1000; waited += 10) {
-        int pending = 0;
-        if (ioctl(m_state->read, FIONREAD, &pending) != 0 || pending == 0) break;
-        usleep(10000);
-    }
-    // The reader may hold bytes it has just read: they have reached the sink once it lets go.
-    usleep(10000);
-    const std::lock_guard<std::mutex> lock(m_state->mutex);
-}
-
 OutputCapture::~OutputCapture() {
     std::fflush(nullptr);
-    drain();
     if (m_state->formerDescriptor >= 0) {
         dup2(m_state->formerDescriptor, m_state->descriptor);
         close(m_state->formerDescriptor);
@@ -74,7 +68,8 @@ OutputCapture::~OutputCapture() {
         close(m_state->descriptor);
     }
     close(m_state->write);
-    const std::lock_guard<std::mutex> lock(m_state->mutex);
+    std::unique_lock<std::mutex> lock(m_state->mutex);
+    m_state->pipeEnded.wait_for(lock, kChildWriterWait, [this] { return m_state->ended; });
     m_state->closed = true;
 }
 

@@ -1,8 +1,14 @@
 // Capturing a standard stream on Windows: an anonymous pipe becomes the process's standard handle,
 // and a thread of its own reads it. A Java VM takes its streams' handles (and its C runtime, loaded
 // with it, its descriptors) from the standard handles when it starts.
+//
+// The pipe's ends are synchronous, and Windows lets one call at a time work on such a handle: while
+// the reader waits in ReadFile, PeekNamedPipe on the same end would wait too. So the end of the
+// capture looks at the pipe only through the reader, which meets the pipe's end once every write
+// end is closed.
 #include "platform/OutputCapture.h"
 
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -17,6 +23,8 @@ struct OutputCapture::State {
     HANDLE write = nullptr;
     HANDLE formerHandle = nullptr;
     std::mutex mutex;  // held while bytes that left the pipe go to the sink
+    std::condition_variable pipeEnded;
+    bool ended = false;   // the reader has read everything; guarded by mutex
     bool closed = false;  // guarded by mutex
 };
 
@@ -31,6 +39,9 @@ void readPipe(const std::shared_ptr<OutputCapture::State>& state) {
         if (!state->closed) state->sink(std::string(buffer, count));
     }
     CloseHandle(state->read);
+    const std::lock_guard<std::mutex> lock(state->mutex);
+    state->ended = true;
+    state->pipeEnded.notify_all();
 }
 
 }  // namespace
@@ -52,22 +63,11 @@ std::unique_ptr<OutputCapture> OutputCapture::start(StandardStream stream, Sink 
 
 OutputCapture::OutputCapture(std::shared_ptr<State> state) : m_state(std::move(state)) {}
 
-void OutputCapture::drain() {
-    for (int waited = 0; waited < 1000; waited += 10) {
-        DWORD pending = 0;
-        if (!PeekNamedPipe(m_state->read, nullptr, 0, nullptr, &pending, nullptr) || pending == 0) break;
-        Sleep(10);
-    }
-    // The reader may hold bytes it has just read: they have reached the sink once it lets go.
-    Sleep(10);
-    const std::lock_guard<std::mutex> lock(m_state->mutex);
-}
-
 OutputCapture::~OutputCapture() {
-    drain();
     SetStdHandle(m_state->stream, m_state->formerHandle);
     CloseHandle(m_state->write);
-    const std::lock_guard<std::mutex> lock(m_state->mutex);
+    std::unique_lock<std::mutex> lock(m_state->mutex);
+    m_state->pipeEnded.wait_for(lock, kChildWriterWait, [this] { return m_state->ended; });
     m_state->closed = true;
 }
 

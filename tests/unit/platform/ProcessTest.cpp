@@ -5,8 +5,10 @@
 #include <string>
 
 #include "platform/Files.h"
+#include "platform/OutputCapture.h"
 #include "platform/PathConventions.h"
 #include "platform/Process.h"
+#include "platform/StandardStreams.h"
 #include "platform/TextEncoding.h"
 #include "util/Text.h"
 
@@ -29,6 +31,22 @@ TEST(RunAsVmMainThread, ReturnsWhatTheBodyReturns) {
 
 TEST(RunAsVmMainThread, PassesAFailureOfTheBodyOnToTheCaller) {
     EXPECT_THROW(platform::runAsVmMainThread(1 << 20, []() -> int { throw std::runtime_error("body failed"); }), std::runtime_error);
+}
+
+// More than a pipe holds at once, written through the system's own handle or descriptor, has all
+// reached the sink when the capture ends.
+TEST(OutputCapture, HandsEverythingWrittenToTheSinkBeforeItEnds) {
+    constexpr std::size_t kLength = 200000;
+    std::string received;
+    {
+        const auto capture = platform::OutputCapture::start(platform::StandardStream::output,
+                                                            [&received](const std::string& bytes) { received += bytes; });
+        ASSERT_TRUE(capture);
+        platform::writeOutputLine(std::wstring(kLength, L'x'));
+    }
+    ASSERT_GT(received.size(), kLength);
+    EXPECT_EQ(received.find_first_not_of('x'), kLength);
+    EXPECT_EQ(received.back(), '\n');
 }
 
 }  // namespace
