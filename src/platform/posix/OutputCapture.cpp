@@ -5,23 +5,20 @@
 
 #include <unistd.h>
 
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
 #include <thread>
+
+#include "platform/CaptureHandoff.h"
 
 namespace platform {
 
 struct OutputCapture::State {
-    Sink sink;
+    explicit State(Sink sink) : handoff(std::move(sink)) {}
+    CaptureHandoff handoff;
     int descriptor;  // 1 or 2
     int read = -1;
     int write = -1;
     int formerDescriptor = -1;  // a copy of the former descriptor; -1 when it was not open
-    std::mutex mutex;  // held while bytes that left the pipe go to the sink
-    std::condition_variable pipeEnded;
-    bool ended = false;   // the reader has read everything; guarded by mutex
-    bool closed = false;  // guarded by mutex
 };
 
 namespace {
@@ -31,20 +28,16 @@ void readPipe(const std::shared_ptr<OutputCapture::State>& state) {
     char buffer[4096];
     ssize_t count = 0;
     while ((count = ::read(state->read, buffer, sizeof buffer)) > 0) {
-        const std::lock_guard<std::mutex> lock(state->mutex);
-        if (!state->closed) state->sink(std::string(buffer, static_cast<std::size_t>(count)));
+        state->handoff.deliver(buffer, static_cast<std::size_t>(count));
     }
     close(state->read);
-    const std::lock_guard<std::mutex> lock(state->mutex);
-    state->ended = true;
-    state->pipeEnded.notify_all();
+    state->handoff.markPipeEnded();
 }
 
 }  // namespace
 
 std::unique_ptr<OutputCapture> OutputCapture::start(StandardStream stream, Sink sink) {
-    auto state = std::make_shared<State>();
-    state->sink = std::move(sink);
+    auto state = std::make_shared<State>(std::move(sink));
     state->descriptor = stream == StandardStream::output ? STDOUT_FILENO : STDERR_FILENO;
     int ends[2];
     if (pipe(ends) != 0) return nullptr;
@@ -68,9 +61,7 @@ OutputCapture::~OutputCapture() {
         close(m_state->descriptor);
     }
     close(m_state->write);
-    std::unique_lock<std::mutex> lock(m_state->mutex);
-    m_state->pipeEnded.wait_for(lock, kChildWriterWait, [this] { return m_state->ended; });
-    m_state->closed = true;
+    m_state->handoff.close(kChildWriterWait);
 }
 
 }  // namespace platform

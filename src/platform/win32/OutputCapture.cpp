@@ -8,24 +8,20 @@
 // end is closed.
 #include "platform/OutputCapture.h"
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
+#include "platform/CaptureHandoff.h"
 #include "platform/win32/Win32.h"
 
 namespace platform {
 
 struct OutputCapture::State {
-    Sink sink;
+    explicit State(Sink sink) : handoff(std::move(sink)) {}
+    CaptureHandoff handoff;
     DWORD stream;  // STD_OUTPUT_HANDLE or STD_ERROR_HANDLE
     HANDLE read = nullptr;
     HANDLE write = nullptr;
     HANDLE formerHandle = nullptr;
-    std::mutex mutex;  // held while bytes that left the pipe go to the sink
-    std::condition_variable pipeEnded;
-    bool ended = false;   // the reader has read everything; guarded by mutex
-    bool closed = false;  // guarded by mutex
 };
 
 namespace {
@@ -35,20 +31,16 @@ void readPipe(const std::shared_ptr<OutputCapture::State>& state) {
     char buffer[4096];
     DWORD count = 0;
     while (ReadFile(state->read, buffer, sizeof buffer, &count, nullptr) && count > 0) {
-        const std::lock_guard<std::mutex> lock(state->mutex);
-        if (!state->closed) state->sink(std::string(buffer, count));
+        state->handoff.deliver(buffer, count);
     }
     CloseHandle(state->read);
-    const std::lock_guard<std::mutex> lock(state->mutex);
-    state->ended = true;
-    state->pipeEnded.notify_all();
+    state->handoff.markPipeEnded();
 }
 
 }  // namespace
 
 std::unique_ptr<OutputCapture> OutputCapture::start(StandardStream stream, Sink sink) {
-    auto state = std::make_shared<State>();
-    state->sink = std::move(sink);
+    auto state = std::make_shared<State>(std::move(sink));
     state->stream = stream == StandardStream::output ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE;
     // The write end is inherited by the program's child processes, as a console would be.
     SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -66,9 +58,7 @@ OutputCapture::OutputCapture(std::shared_ptr<State> state) : m_state(std::move(s
 OutputCapture::~OutputCapture() {
     SetStdHandle(m_state->stream, m_state->formerHandle);
     CloseHandle(m_state->write);
-    std::unique_lock<std::mutex> lock(m_state->mutex);
-    m_state->pipeEnded.wait_for(lock, kChildWriterWait, [this] { return m_state->ended; });
-    m_state->closed = true;
+    m_state->handoff.close(kChildWriterWait);
 }
 
 }  // namespace platform
