@@ -731,6 +731,15 @@ class ServiceTest(ConsoleTestCase):
             time.sleep(0.5)
         return self.state()
 
+    def wait_for_log_line(self, line, timeout=20):
+        """True once the fake VM's log holds `line`, False when `timeout` seconds pass first."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.log.exists() and line in self.log.read_text(encoding="utf-8").splitlines():
+                return True
+            time.sleep(0.2)
+        return False
+
     def registry_values(self, key):
         """The values of the registry key `key` as {name: text as `reg query` shows it}; None when
         the key does not exist."""
@@ -791,7 +800,8 @@ class ServiceTest(ConsoleTestCase):
                                    "wexal.service.stop.timeout=2")
         self.assertEqual(self.run_tool(lines, "--install")[0].returncode, 0)
         self.sc("start", self.NAME)
-        self.assertEqual(self.wait_for_state("RUNNING")[0], "RUNNING")
+        # Running is reported before the VM exists; a stop then would keep main from being called.
+        self.assertTrue(self.wait_for_log_line("CallStaticVoidMethod app/Main main 0"))
         started = time.monotonic()
         self.sc("stop", self.NAME)
         self.assertEqual(self.wait_for_state("STOPPED"), ("STOPPED", "1066", "1"))
