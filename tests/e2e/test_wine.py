@@ -844,6 +844,17 @@ class ServiceTest(ConsoleTestCase):
         if "CallStaticVoidMethod app/Main main 0" in log:
             self.assertIn("CallStaticVoidMethod app/Main initiateExit 0", log)
 
+    def test_a_stop_while_the_vm_starts_keeps_main_from_being_called(self):
+        lines = self.service_lines("-Dfakejvm.main=wait-for-exit", "-Dfakejvm.fail=create-slowly")
+        self.assertEqual(self.run_tool(lines, "--install")[0].returncode, 0)
+        self.sc("start", self.NAME)
+        self.assertEqual(self.wait_for_state("RUNNING")[0], "RUNNING")
+        self.sc("stop", self.NAME)
+        self.assertEqual(self.wait_for_state("STOPPED"), ("STOPPED", "0", "0"))
+        log = self.log.read_text(encoding="utf-8").splitlines()
+        self.assertIn("DestroyJavaVM", log)
+        self.assertNotIn("CallStaticVoidMethod app/Main main 0", log)
+
     def test_output_and_failures_reach_the_log_files_which_roll_over_by_size(self):
         logs = self.temp / "logs"
         lines = [f"wexal.service.log.dir={windows_path(logs)}", "wexal.service.log.max.size=20",

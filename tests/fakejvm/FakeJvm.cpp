@@ -7,6 +7,7 @@
 //   WEXAL_FAKE_JVM_FAIL  comma-separated steps to fail, read again at every JNI_CreateJavaVM:
 //     create               JNI_CreateJavaVM returns JNI_ERR
 //     create-exception     JNI_CreateJavaVM succeeds with an exception pending
+//     create-slowly        JNI_CreateJavaVM takes two seconds, as a large VM may
 //     findclass-null       FindClass of any class but java/lang/String returns null
 //     findclass-exception  ... returns null with an exception pending
 //     method-null          GetStaticMethodID of "main" returns null
@@ -66,6 +67,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FakeLog.h"
@@ -404,6 +406,7 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* initArgs)
         std::exit(1);
     }
     if (fails("create-exception")) state().exceptionPending = true;
+    if (fails("create-slowly")) std::this_thread::sleep_for(std::chrono::seconds(2));
     *vm = &fakeVm;
     *env = &fakeEnv;
     return JNI_OK;
