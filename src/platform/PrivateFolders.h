@@ -19,7 +19,8 @@ std::optional<std::wstring> whyNotPrivate(const std::wstring& folder);
 // Creates the folder `folder`, and the missing folders above it, private to the running account
 // (mode 0700 on Linux; on Windows an access list of its own, not inherited, for the account,
 // SYSTEM and Administrators). True when it was created or existed already (which says nothing of
-// an existing folder's privacy: test that with `whyNotPrivate`).
+// an existing folder's privacy: test that with `whyNotPrivate`). On Linux nothing is created in a
+// folder that another account can change (as `whyNotPrivate` judges the folders above); false then.
 bool createPrivateDirectories(const std::wstring& folder);
 
 }  // namespace platform

@@ -592,7 +592,7 @@ class StartupCacheTest(LauncherTestCase):
         cases = [(writable_by_all, f"{folder}, other accounts can write to it"),
                  (owned_by_another, f"{folder}, another account owns it"),
                  (planted_link, f"{folder}, it is a symbolic link"),
-                 (parent_writable_by_all, f"{folder}, other accounts can change the folder above it, {self.app.folder}")]
+                 (parent_writable_by_all, f"{folder}, it cannot be created, or only in a folder that other accounts can change")]
         for plant, reason in cases:
             with self.subTest(reason=reason):
                 plant()
@@ -603,6 +603,7 @@ class StartupCacheTest(LauncherTestCase):
                 self.assertIn(f"The startup cache: not in {reason}\n", debug)
                 self.assertIn("Mapped dynamic region", debug)
                 self.assertEqual(self.cache_files(folder) + self.cache_files(elsewhere), [])
+                self.assertEqual(folder.exists(), plant is not parent_writable_by_all)
                 user = self.temp / "user" / "tool"
                 self.assertEqual(stat.S_IMODE(user.stat().st_mode), 0o700)
                 self.assertRegex(" ".join(self.cache_files(user)), r"^tool-[0-9a-f]{16}\.jsa$")

@@ -36,7 +36,7 @@ std::wstring privateCacheFolder(const std::vector<std::wstring>& candidates,
                                 FunctionRef<void(const std::wstring& folder, const std::wstring& why)> refuse) {
     for (const std::wstring& folder : candidates) {
         if (!platform::createPrivateDirectories(folder)) {
-            refuse(folder, L"it cannot be created");
+            refuse(folder, L"it cannot be created, or only in a folder that other accounts can change");
             continue;
         }
         const std::optional<std::wstring> why = platform::whyNotPrivate(folder);
