@@ -698,14 +698,17 @@ class StartupCacheTest(LauncherTestCase):
             self.skipTest("this machine lets the test mount no small file system of its own")
         self.addCleanup(subprocess.run, ["umount", str(disk)], check=True)
 
-        def check(_version, home, app):
-            for item in disk.iterdir():
-                shutil.rmtree(item) if item.is_dir() else item.unlink()
-            self.cache_config(app, home, "-Dprobe=fill", f"wexal.startup.cache.dir={disk / 'cache'}")
-            run = app.run(str(disk / "filler"), cwd=self.start_dir)
-            self.assertEqual(run.returncode, 0, run.stderr)
-            self.assertIn("full\n", run.stdout)
-            self.assertEqual(self.cache_files(disk / "cache"), [])
+        def check(version, home, app):
+            for kind in ["true", "aot"] if version >= 25 else ["true"]:
+                with self.subTest(kind=kind):
+                    for item in disk.iterdir():
+                        shutil.rmtree(item) if item.is_dir() else item.unlink()
+                    self.cache_config(app, home, "-Dprobe=fill", f"wexal.startup.cache={kind}",
+                                      f"wexal.startup.cache.dir={disk / 'cache'}")
+                    run = app.run(str(disk / "filler"), cwd=self.start_dir)
+                    self.assertEqual(run.returncode, 0, run.stderr)
+                    self.assertIn("full\n", run.stdout)
+                    self.assertEqual(self.cache_files(disk / "cache"), [])
 
         self.for_each_java(check)
 

@@ -125,18 +125,19 @@ void forEachLine(const std::string& text, Visit visit) {
 // The ending work of a launch that wrote: publishes a dynamic archive under its final name in one
 // step (a concurrent launch never maps a partly written archive; it fails when another launch
 // published first, or when the VM wrote none), or starts the assembly of a recorded cache. False
-// when a dynamic archive was not written whole.
-bool finishWriting(const ExitWork& work) {
+// when the VM wrote nothing whole: no dynamic archive, or no recording, or one it failed to end
+// (`vmFailed`).
+bool finishWriting(const ExitWork& work, bool vmFailed) {
     if (work.plan.kind == CacheKind::DynamicArchive) {
         const bool written = looksLikeCache(work.plan.written, work.plan.kind);
         if (!written || !platform::renameWithoutReplacing(work.plan.written, work.plan.archive)) platform::removeFile(work.plan.written);
         return written;
     }
-    const bool recorded = platform::fileStamp(work.plan.written).has_value();
-    if (recorded && !platform::startDetachedLowPriority(work.assemblyProgram, work.assemblyArguments, work.assemblyOutput)) {
+    const bool recorded = !vmFailed && platform::fileStamp(work.plan.written).has_value();
+    if (!recorded || !platform::startDetachedLowPriority(work.assemblyProgram, work.assemblyArguments, work.assemblyOutput)) {
         platform::removeFile(work.plan.written);
     }
-    return true;
+    return recorded;
 }
 
 // Moves the VM's cache messages into the debug file and removes an archive the VM did not map.
@@ -155,12 +156,12 @@ void finishVmLog(const ExitWork& work) {
 // Runs once when the process ends, once the VM is done with the cache: the VM writes on its way
 // out, both when DestroyJavaVM returns and when System.exit ends the process, or it ends the process
 // through its abort hook when it fails. (On Windows the VM's own C runtime ends a System.exit, which
-// may skip this; a later start removes the leftovers.)
-void finishAtExit() {
+// may skip this; a later start removes the leftovers.) `vmFailed` when the VM ends it so.
+void finishEnding(bool vmFailed) {
     static std::atomic<bool> done{false};
     if (done.exchange(true)) return;
     const ExitWork& work = exitWork;
-    const bool written = work.plan.action != CacheAction::Write || finishWriting(work);
+    const bool written = work.plan.action != CacheAction::Write || finishWriting(work, vmFailed);
     finishVmLog(work);
     if (!written && vmStage == VmStage::Destroying) {
         std::fflush(nullptr);
@@ -168,11 +169,15 @@ void finishAtExit() {
     }
 }
 
+void finishAtExit() {
+    finishEnding(false);
+}
+
 // Runs when the VM ends the process through a failure. One while the VM is created may come from
 // the cache's options, in a way no check foresaw: the configuration and VM then get no cache, and
 // the launch runs again in this process's place, with its arguments, streams and exit code.
 void JNICALL finishOnVmAbort() {
-    finishAtExit();
+    finishEnding(true);
     const ExitWork& work = exitWork;
     if (vmStage != VmStage::Creating || !platform::createNewFile(work.refusalMarker)) return;
     if (!work.debugFile.empty()) {
