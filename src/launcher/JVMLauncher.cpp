@@ -13,6 +13,7 @@
 #include "launcher/ConsoleTrap.h"
 #include "launcher/DebugFile.h"
 #include "launcher/cache/StartupCache.h"
+#include "launcher/vm/PendingException.h"
 #include "platform/ConsoleEvents.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/ErrorBox.h"
@@ -40,14 +41,6 @@ std::atomic<MainGate> mainGate{nullptr};
 constexpr std::uint64_t kDefaultVmMainThreadStackBytes = std::uint64_t{8} << 20;
 // Far above what JNI_CreateJavaVM needs before it can refuse a small -Xss (about 48 KB).
 constexpr std::uint64_t kMinimumVmMainThreadStackBytes = std::uint64_t{1} << 20;
-
-// True when a Java exception is pending on `env`; its description then goes to the VM's error
-// stream (which also clears it).
-bool describePendingException(JNIEnv* env) {
-    if (!env->ExceptionOccurred()) return false;
-    env->ExceptionDescribe();
-    return true;
-}
 
 // Bytes per unit of an -Xss size: none, k, m or g, in either case; 0 for anything else.
 std::uint64_t bytesPerUnit(const std::wstring& unit) {

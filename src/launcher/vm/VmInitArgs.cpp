@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "launcher/vm/PendingException.h"
 #include "platform/TextEncoding.h"
 #include "report/ErrorReport.h"
 
@@ -11,14 +12,6 @@ namespace {
 jstring newJavaString(JNIEnv* env, const std::wstring& text) {
     const std::u16string units = toUtf16(text);
     return env->NewString(reinterpret_cast<const jchar*>(units.data()), static_cast<jsize>(units.size()));
-}
-
-// True when a Java exception is pending on `env`; its description then goes to the VM's error
-// stream (which also clears it).
-bool describePendingException(JNIEnv* env) {
-    if (!env->ExceptionOccurred()) return false;
-    env->ExceptionDescribe();
-    return true;
 }
 
 }  // namespace
