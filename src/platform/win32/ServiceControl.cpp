@@ -37,6 +37,18 @@ bool startedByServicesProcess() {
     return lstrcmpiW(processImageName(parentId, first, snapshot.get()).c_str(), L"services.exe") == 0;
 }
 
+// True when the process's token holds the service group, which the system gives every process it
+// starts as a service.
+bool tokenHoldsServiceGroup() {
+    SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+    PSID serviceGroup = nullptr;
+    if (!AllocateAndInitializeSid(&ntAuthority, 1, SECURITY_SERVICE_RID, 0, 0, 0, 0, 0, 0, 0, &serviceGroup)) return false;
+    BOOL member = FALSE;
+    const bool checked = CheckTokenMembership(nullptr, serviceGroup, &member);
+    FreeSid(serviceGroup);
+    return checked && member;
+}
+
 // The running service's side of the dispatch. Process-wide, since the system's callbacks carry no
 // context of ours; a process runs one service.
 std::atomic<ServiceMainFunction> runningMain{nullptr};
@@ -68,8 +80,9 @@ void WINAPI serviceMain(DWORD count, LPWSTR* arguments) {
 
 DispatchResult dispatchService(ServiceMainFunction main, ServiceStopFunction stop) {
     // The dispatcher's own answer is the sound test, but Wine's takes seconds to give it; a program
-    // started by hand has another parent and is spared the wait.
-    if (!startedByServicesProcess()) return {false, std::nullopt};
+    // started by hand has neither the service group nor services.exe
+    // as its parent, and is spared the wait.
+    if (!tokenHoldsServiceGroup() && !startedByServicesProcess()) return {false, std::nullopt};
     runningMain = main;
     runningStop = stop;
     // The name is ignored for a service that has a process of its own.
