@@ -64,11 +64,13 @@ bool createPrivateDirectories(const std::wstring& folder) {
     struct stat status;
     if (lstat(path.c_str(), &status) == 0) return true;
     const std::size_t separator = path.find_last_of('/');
-    const std::string parent = separator == 0 ? "/" : path.substr(0, separator);
-    if (separator != std::string::npos && separator > 0) createPrivateDirectories(fromUtf8(parent));
-    // Nothing is made where another account could add or swap entries: such a folder is no place
-    // for the launcher's files, even before they exist.
-    if (separator != std::string::npos && (stat(parent.c_str(), &status) != 0 || othersCanChange(status))) return false;
+    if (separator != std::string::npos) {
+        const std::string parent = separator == 0 ? "/" : path.substr(0, separator);
+        if (separator > 0) createPrivateDirectories(fromUtf8(parent));
+        // Nothing is made where another account could add or swap entries: such a folder is no
+        // place for the launcher's files, even before they exist.
+        if (stat(parent.c_str(), &status) != 0 || othersCanChange(status)) return false;
+    }
     // The mode is given in full, whatever the umask, and another process may create it meanwhile.
     if (mkdir(path.c_str(), 0700) != 0) return errno == EEXIST;
     return chmod(path.c_str(), 0700) == 0;
